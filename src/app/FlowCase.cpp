@@ -1,0 +1,210 @@
+#include "app/FlowCase.h"
+
+#include "physics/QxFlow.h"
+#include "physics/QxWater.h"
+#include "platform/Errors.h"
+#include "platform/FloatFaults.h"
+#include "units/NumberText.h"
+
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+namespace corvel {
+
+const std::array<InputRowInfo, 5> kInputRows = {{
+    {"Water Flowrate", "l/s", "%0.4f", 0.01, 5000, "%0.3f", 1000},
+    {"Water Velocity", "m/s", "%0.3f", 0.01, 50, "%0.2f", 1},
+    {"Inside Diameter", "mm", "%0.2f", 0.10, 5000, "%0.1f", 1000},
+    {"Mean Temperature", "°C", "%0.1f", -20, 200, "%0.1f", 1},
+    {"Surface Roughness", "mm", "%0.5f", 0.0001, 200, "%0.5f", 1000},
+}};
+
+const std::array<StandardPipeSize, 20> kStandardPipeSizes = {{
+    {750, 1250}, {600, 780}, {500, 540}, {450, 430}, {400, 340}, {350, 260}, {300, 210},
+    {250, 150},  {200, 100}, {150, 55},  {125, 38},  {100, 25},  {80, 14},   {65, 7.5},
+    {50, 4.8},   {40, 2.5},  {32, 1.6},  {25, 0.8},  {20, 0.5},  {15, 0.25},
+}};
+
+namespace {
+
+constexpr long double kPi = 3.14159265358979323846L;
+constexpr double kFromDisplay = 0.001; // l/s → m³/s and mm → m
+
+} // namespace
+
+FlowCase::FlowCase() { SetInputs(kDefaultFlowRate, kDefaultDiameter, kDefaultTemperature,
+                                 kDefaultRoughness); }
+
+void FlowCase::SetInputs(double flowRate, double diameter, double temperature, double roughness) {
+    FlowRate = flowRate;
+    Diameter = diameter;
+    Temperature = temperature;
+    Roughness = roughness;
+    UpdateArea();
+    FloatFaultScope scope;
+    Velocity = scope.result(static_cast<long double>(FlowRate) / Area);
+}
+
+void FlowCase::UpdateArea() {
+    FloatFaultScope scope;
+    const double area = scope.result(static_cast<long double>(Diameter) * Diameter * kPi / 4);
+    Area = area < kMinArea ? kMinArea : area;
+}
+
+void FlowCase::UpdateDiameter() {
+    if (Area < kMinArea)
+        Area = kMinArea;
+    FloatFaultScope scope;
+    Diameter = scope.result(std::sqrt(4 * static_cast<long double>(Area) / kPi));
+}
+
+void FlowCase::NoteEdited(char letter) {
+    if (EditOrder.size() != 3)
+        EditOrder = "QDV";
+    if (letter == EditOrder[1])
+        std::swap(EditOrder[0], EditOrder[1]);
+    if (letter == EditOrder[2])
+        EditOrder = std::string{letter, EditOrder[0], EditOrder[1]};
+    const auto bothIn = [this](std::string_view letters) {
+        return letters.find(EditOrder[0]) != std::string_view::npos &&
+               letters.find(EditOrder[1]) != std::string_view::npos;
+    };
+    if (bothIn("DQ")) {
+        Derived = 0;
+    } else if (bothIn("DV")) {
+        Derived = 1;
+    } else if (bothIn("QV")) {
+        Derived = 2;
+    } else { // a damaged order starts afresh
+        EditOrder = "QDV";
+        Derived = 0;
+    }
+}
+
+std::string FlowCase::QuantityName(char letter) {
+    switch (letter) {
+    case 'D':
+        return "Diameter";
+    case 'Q':
+        return "Flowrate";
+    case 'V':
+        return "Velocity";
+    default:
+        return {};
+    }
+}
+
+std::string FlowCase::GivenPairText() const {
+    if (EditOrder.size() < 2)
+        return ", ";
+    return QuantityName(EditOrder[0]) + ", " + QuantityName(EditOrder[1]);
+}
+
+void FlowCase::ReadInputs(const InputTexts& texts) {
+    FlowRate = readReal(texts[0]) * kFromDisplay;
+    Velocity = readReal(texts[1]);
+    Diameter = readReal(texts[2]) * kFromDisplay;
+    Temperature = readReal(texts[3]);
+    Roughness = readReal(texts[4]) * kFromDisplay;
+}
+
+InputTexts FlowCase::ShowInputs() const {
+    const double values[] = {FlowRate, Velocity, Diameter, Temperature, Roughness};
+    InputTexts texts;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = formatText(kInputRows[i].showFormat, {values[i] * kInputRows[i].displayScale});
+    return texts;
+}
+
+void FlowCase::ApplyEdit(int row) {
+    UpdateArea();
+    FloatFaultScope scope;
+    const long double q = FlowRate;
+    const long double v = Velocity;
+    switch (row) {
+    case kFlowRateRow:
+    case kVelocityRow:
+        NoteEdited(row == kFlowRateRow ? 'Q' : 'V');
+        if (Derived == 2) {
+            Area = scope.result(q / v);
+            UpdateDiameter();
+        } else if (row == kFlowRateRow) {
+            Velocity = scope.result(q / Area);
+        } else {
+            FlowRate = scope.result(v * Area);
+        }
+        break;
+    case kDiameterRow:
+        NoteEdited('D');
+        if (Derived == 1) {
+            FlowRate = scope.result(v * Area);
+            Velocity = scope.result(FlowRate / static_cast<long double>(Area));
+        } else {
+            Velocity = scope.result(q / Area);
+            FlowRate = scope.result(Velocity * static_cast<long double>(Area));
+        }
+        break;
+    default: // temperature and roughness change nothing else
+        break;
+    }
+}
+
+void FlowCase::PickPipeSize() {
+    const double x = FlowRate * 1000 - 1;
+    std::size_t index = kStandardPipeSizes.size() - 1;
+    while (x > kStandardPipeSizes[index].flowLimit && index > 0)
+        --index;
+    Diameter = kStandardPipeSizes[index].diameterMm * 0.001;
+    UpdateArea();
+    FloatFaultScope scope;
+    Velocity = scope.result(static_cast<long double>(FlowRate) / Area);
+    NoteEdited('Q');
+    NoteEdited('D');
+}
+
+SolveOutcome FlowCase::Solve(const std::function<void()>& publish) {
+    try {
+        const double T = Temperature;
+        Density = WaterDensity(T);
+        SpecificHeat = WaterSpecificHeat(T);
+        Viscosity = WaterViscosity(T);
+        Conductivity = WaterConductivity(T);
+        Prandtl = WaterPrandtl(T);
+        Enthalpy = WaterEnthalpy(T);
+        VapourPressure = WaterVapourPressure(T);
+        Diffusion = WaterDiffusionCoefficient(T);
+        UpdateArea();
+        {
+            FloatFaultScope scope;
+            Velocity = scope.result(static_cast<long double>(FlowRate) / Area);
+        }
+        Reynolds = ReynoldsNumber(Density, Velocity, Diameter, Viscosity);
+        int regime = Regime;
+        Friction = FrictionFactor(regime, false, 0, Roughness, Diameter, Reynolds);
+        Regime = regime;
+        {
+            FloatFaultScope scope;
+            PressureDrop = scope.result(
+                PressureGradient(Density, Friction, Velocity, Diameter) * 0.001L);
+        }
+        if (publish)
+            publish();
+        return {true, {}};
+    } catch (const std::exception& error) {
+        setRecoveryInputs();
+        return {false, error.what()};
+    } catch (...) {
+        setRecoveryInputs();
+        return {false, "Unknown error."};
+    }
+}
+
+void FlowCase::setRecoveryInputs() {
+    FlowRate = kDefaultFlowRate;
+    Diameter = kDefaultDiameter;
+    Temperature = kDefaultTemperature;
+    Roughness = kDefaultRoughness;
+}
+
+} // namespace corvel

@@ -1,0 +1,132 @@
+#pragma once
+
+// The flow case: five inputs in SI base units, the pipe area that ties flowrate, velocity and
+// diameter together, the rule that decides which of the three is derived, and the solve.
+// Plain C++: the main window owns one and only moves texts between it and its widgets.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace corvel {
+
+/// The value-column texts of the input grid, rows 1 to 5 (index 0 holds row 1).
+using InputTexts = std::array<std::string, 5>;
+
+/// Rows of the input grid.
+enum InputRow : int {
+    kFlowRateRow = 1,
+    kVelocityRow = 2,
+    kDiameterRow = 3,
+    kTemperatureRow = 4,
+    kRoughnessRow = 5,
+};
+
+/// What the input grid shows and admits in one row: how a typed value is committed
+/// (`editFormat` within `min`–`max`, in display units) and how the case writes it back.
+struct InputRowInfo {
+    const char* caption;
+    const char* units;
+    const char* editFormat;
+    double min;
+    double max;
+    const char* showFormat;
+    double displayScale; ///< display value = base value × displayScale
+};
+
+/// Rows 1 to 5 of the input grid (index 0 holds row 1).
+extern const std::array<InputRowInfo, 5> kInputRows;
+
+/// A standard pipe: nominal inside diameter [mm] and the highest flowrate it is chosen for [l/s].
+struct StandardPipeSize {
+    std::int32_t diameterMm;
+    double flowLimit;
+};
+
+/// The 20 standard sizes in descending order of diameter.
+extern const std::array<StandardPipeSize, 20> kStandardPipeSizes;
+
+/// Inputs used at first start and after a failed solve.
+inline constexpr double kDefaultFlowRate = 0.024;     // m³/s
+inline constexpr double kDefaultDiameter = 0.1;       // m
+inline constexpr double kDefaultTemperature = 9;      // °C
+inline constexpr double kDefaultRoughness = 0.00003;  // m
+inline constexpr double kMinArea = 1e-13;             // m², keeps the velocity finite for D = 0
+
+/// The outcome of a solve: "Solved..." or "Error..." with the error's own text.
+struct SolveOutcome {
+    bool solved;
+    std::string message; ///< empty when solved
+    const char* statusText() const { return solved ? "Solved..." : "Error..."; }
+};
+
+class FlowCase {
+public:
+    /// The default inputs, with the area and velocity that follow from them.
+    FlowCase();
+
+    /// Takes four stored inputs and derives area and velocity from them.
+    void SetInputs(double flowRate, double diameter, double temperature, double roughness);
+
+    /// Area = π·D²/4, never below 1e-13 m².
+    void UpdateArea();
+    /// Diameter from Area (after lifting Area to its floor).
+    void UpdateDiameter();
+
+    /// Records that flowrate (`Q`), diameter (`D`) or velocity (`V`) was edited.
+    void NoteEdited(char letter);
+    static std::string QuantityName(char letter);
+    /// The given pair, most recent first, e.g. "Flowrate, Diameter".
+    std::string GivenPairText() const;
+
+    /// Reads the five value texts into the case (l/s and mm scaled to m³/s and m). A text that
+    /// is not a number throws EConvertError; the rows before it have been taken.
+    void ReadInputs(const InputTexts& texts);
+    /// The five value texts in the formats the grid shows them with.
+    InputTexts ShowInputs() const;
+
+    /// Recomputes after the user committed `row` (ReadInputs already done): the two most
+    /// recently edited of flowrate, velocity and diameter stay, the third follows.
+    void ApplyEdit(int row);
+
+    /// Picks the smallest standard pipe that carries the flowrate, makes flowrate and diameter
+    /// the given pair and derives the velocity.
+    void PickPipeSize();
+
+    /// Water properties, velocity, Reynolds number, friction factor, regime and pressure
+    /// gradient from the inputs. `publish` runs inside the same error trap, so a failure while
+    /// showing the results counts as a failed solve. On any failure the inputs take the
+    /// recovery values and the outcome carries the error's text.
+    SolveOutcome Solve(const std::function<void()>& publish = {});
+
+    // Inputs, in base units.
+    double FlowRate = kDefaultFlowRate;       ///< m³/s
+    double Diameter = kDefaultDiameter;       ///< m
+    double Temperature = kDefaultTemperature; ///< °C
+    double Roughness = kDefaultRoughness;     ///< m
+    double Velocity = 0;                      ///< m/s
+    double Area = kMinArea;                   ///< m²
+    // Results of the last solve.
+    double Density = 0;        ///< kg/m³
+    double SpecificHeat = 0;   ///< kJ/(kg·K)
+    double Viscosity = 0;      ///< kg/(m·s)
+    double Conductivity = 0;   ///< kW/(m·K)
+    double Prandtl = 0;        ///< -
+    double Friction = 0;       ///< Darcy friction factor
+    double Reynolds = 0;       ///< -
+    double PressureDrop = 0;   ///< kPa/m
+    double Enthalpy = 0;       ///< kJ/kg
+    double VapourPressure = 0; ///< kPa
+    double Diffusion = 0;      ///< cm²/s
+    std::int32_t Regime = 0;
+    /// Q, D and V, most recently edited first; the first two are given.
+    std::string EditOrder = "QDV";
+    /// 0: velocity is derived, 1: flowrate, 2: diameter.
+    std::int32_t Derived = 0;
+
+private:
+    void setRecoveryInputs();
+};
+
+} // namespace corvel

@@ -1,0 +1,40 @@
+#pragma once
+
+// The thirteen rows of the results list and the clipboard text built from them.
+
+#include <array>
+#include <string>
+
+namespace corvel {
+
+class FlowCase;
+
+inline constexpr std::size_t kResultCount = 13;
+inline constexpr std::size_t kRegimeResultIndex = 11;
+
+/// One line of the results list.
+struct ResultRow {
+    std::string caption;
+    std::string value;
+    std::string units;
+};
+
+using ResultRows = std::array<ResultRow, kResultCount>;
+
+/// What the list shows before the first solve: every value "0", the regime "Turbulent".
+ResultRows InitialResultRows();
+
+/// The rows for a solved case, each value in its display format.
+ResultRows MakeResultRows(const FlowCase& flowCase);
+
+/// The numbers behind the rows, in the list's units (the regime row holds its code).
+std::array<double, kResultCount> ResultValues(const FlowCase& flowCase);
+
+/// "Bad Data", "Smooth", "Transition", "Rough" or "Laminar" for the codes −1 to 3;
+/// an empty text for any other code.
+std::string RegimeName(int regime);
+
+/// caption,value,units per row, each line ending in CR LF.
+std::string ClipboardText(const ResultRows& rows);
+
+} // namespace corvel

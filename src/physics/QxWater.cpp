@@ -1,0 +1,133 @@
+#include "physics/QxWater.h"
+
+#include "platform/FloatFaults.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+namespace corvel {
+
+namespace {
+
+/// c0 + c1·T + c2·T² + … by Horner's rule from the highest coefficient.
+template <std::size_t N> long double horner(const double (&coeffs)[N], long double T) {
+    long double sum = coeffs[N - 1];
+    for (std::size_t i = N - 1; i-- > 0;)
+        sum = sum * T + coeffs[i];
+    return sum;
+}
+
+long double intPower(long double base, std::int64_t exponent) {
+    std::uint64_t n = exponent < 0 ? static_cast<std::uint64_t>(-exponent)
+                                   : static_cast<std::uint64_t>(exponent);
+    long double result = 1.0L;
+    long double square = base;
+    while (n != 0) {
+        if (n & 1U)
+            result *= square;
+        n >>= 1U;
+        if (n != 0)
+            square *= square;
+    }
+    return exponent < 0 ? 1.0L / result : result;
+}
+
+long double reciprocalPower(const ReciprocalPowerCoeffs& k, long double T) {
+    return Power(k.a + k.b * T, -1.0L / k.c);
+}
+
+long double logisticPower(const LogisticPowerCoeffs& k, long double T) {
+    return k.a / Power(1.0L + std::exp(k.b - k.c * T), 1.0L / k.d);
+}
+
+long double magnus(const MagnusCoeffs& k, long double T) {
+    return k.a * std::exp(k.b * T / (T + k.c));
+}
+
+constexpr double kDensity[] = {1000.0118, 0.0090785827, -0.0056365427, 0.000013593032};
+constexpr double kSpecificHeat[] = {4.2113407, -0.0022883491, 0.000053389636,
+                                    -0.00000048856259, 0.0000000019154158};
+constexpr ReciprocalPowerCoeffs kViscosity{0.013345143, 0.0002569035, 0.57775001};
+constexpr LogisticPowerCoeffs kConductivity{703.7, 0.24865794, 0.022435538, 3.8824647};
+constexpr MagnusCoeffs kTetens{0.6105, 17.27, 237.3};
+constexpr double kDiffusion[] = {22.209153, 0.1391602, 0.00014858064};
+
+constexpr double kMicro = 0.000001;
+constexpr double kViscosityAtOrBelowZero = 0.001792;      // kg/(m·s)
+constexpr double kConductivityAtOrBelowZero = 0.0007037; // kW/(m·K), 703.7 × 1e-6
+
+} // namespace
+
+long double Power(long double base, long double exponent) {
+    if (std::trunc(exponent) == exponent && std::fabs(exponent) <= 2147483647.0L)
+        return intPower(base, static_cast<std::int64_t>(exponent));
+    if (base == 0.0L)
+        return 0.0L;
+    return std::exp(exponent * std::log(base));
+}
+
+double ReciprocalPowerCurve(const ReciprocalPowerCoeffs& coeffs, double T) {
+    FloatFaultScope scope;
+    return scope.result(reciprocalPower(coeffs, T));
+}
+
+double LogisticPowerCurve(const LogisticPowerCoeffs& coeffs, double T) {
+    FloatFaultScope scope;
+    return scope.result(logisticPower(coeffs, T));
+}
+
+double MagnusCurve(const MagnusCoeffs& coeffs, double T) {
+    FloatFaultScope scope;
+    return scope.result(magnus(coeffs, T));
+}
+
+double WaterDensity(double T) {
+    FloatFaultScope scope;
+    return scope.result(horner(kDensity, T));
+}
+
+double WaterSpecificHeat(double T) {
+    FloatFaultScope scope;
+    return scope.result(horner(kSpecificHeat, T));
+}
+
+// The guards compare quietly so that a NaN temperature takes them without raising a fault.
+double WaterViscosity(double T) {
+    if (!std::isgreater(T, 0.0))
+        return kViscosityAtOrBelowZero;
+    FloatFaultScope scope;
+    return scope.result(reciprocalPower(kViscosity, T) * kMicro);
+}
+
+double WaterConductivity(double T) {
+    if (!std::isgreater(T, 0.0))
+        return kConductivityAtOrBelowZero;
+    FloatFaultScope scope;
+    return scope.result(logisticPower(kConductivity, T) * kMicro);
+}
+
+double WaterPrandtl(double T) {
+    FloatFaultScope scope;
+    const long double cp = WaterSpecificHeat(T);
+    const long double mu = WaterViscosity(T);
+    const long double cpMu = cp * mu;
+    return scope.result(cpMu / WaterConductivity(T));
+}
+
+double WaterEnthalpy(double T) {
+    FloatFaultScope scope;
+    return scope.result(static_cast<long double>(T) * WaterSpecificHeat(T));
+}
+
+double WaterVapourPressure(double T) {
+    FloatFaultScope scope;
+    return scope.result(magnus(kTetens, T));
+}
+
+double WaterDiffusionCoefficient(double T) {
+    FloatFaultScope scope;
+    return scope.result(horner(kDiffusion, T) * 0.01);
+}
+
+} // namespace corvel

@@ -170,8 +170,10 @@ SolveOutcome FlowCase::Solve(const std::function<void()>& publish) {
         SpecificHeat = WaterSpecificHeat(T);
         Viscosity = WaterViscosity(T);
         Conductivity = WaterConductivity(T);
-        Prandtl = WaterPrandtl(T);
-        Enthalpy = WaterEnthalpy(T);
+        // The same arithmetic as WaterPrandtl(T) and WaterEnthalpy(T), without evaluating
+        // the three properties again.
+        Prandtl = PrandtlFrom(SpecificHeat, Viscosity, Conductivity);
+        Enthalpy = EnthalpyFrom(T, SpecificHeat);
         VapourPressure = WaterVapourPressure(T);
         Diffusion = WaterDiffusionCoefficient(T);
         UpdateArea();

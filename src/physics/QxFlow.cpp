@@ -61,7 +61,7 @@ IterationResult colebrookIteration(double startF, double relRoughness, double re
     FloatFaultScope scope;
     const long double A = relRoughness / 3.71L;
     const long double B = 2.51L / reynolds;
-    const long double C = std::log10(std::exp(1.0L)); // log10(e)
+    static const long double C = std::log10(std::exp(1.0L)); // log10(e)
 
     double x = scope.result(1.0L / std::sqrt(static_cast<long double>(startF)));
     auto residual = [&](long double xi) { return xi + 2.0L * std::log10(A + B * xi); };

@@ -107,18 +107,25 @@ double WaterConductivity(double T) {
     return scope.result(logisticPower(kConductivity, T) * kMicro);
 }
 
-double WaterPrandtl(double T) {
+double PrandtlFrom(double specificHeat, double viscosity, double conductivity) {
     FloatFaultScope scope;
-    const long double cp = WaterSpecificHeat(T);
-    const long double mu = WaterViscosity(T);
-    const long double cpMu = cp * mu;
-    return scope.result(cpMu / WaterConductivity(T));
+    const long double cpMu = static_cast<long double>(specificHeat) * viscosity;
+    return scope.result(cpMu / conductivity);
 }
 
-double WaterEnthalpy(double T) {
+double EnthalpyFrom(double T, double specificHeat) {
     FloatFaultScope scope;
-    return scope.result(static_cast<long double>(T) * WaterSpecificHeat(T));
+    return scope.result(static_cast<long double>(T) * specificHeat);
 }
+
+double WaterPrandtl(double T) {
+    FloatFaultScope scope;
+    const double cp = WaterSpecificHeat(T);
+    const double mu = WaterViscosity(T);
+    return PrandtlFrom(cp, mu, WaterConductivity(T));
+}
+
+double WaterEnthalpy(double T) { return EnthalpyFrom(T, WaterSpecificHeat(T)); }
 
 double WaterVapourPressure(double T) {
     FloatFaultScope scope;

@@ -43,6 +43,11 @@ double WaterViscosity(double T);
 double WaterConductivity(double T);
 /// Prandtl number cp·μ/k [-]; jumps at 0 °C because of the viscosity and conductivity guards.
 double WaterPrandtl(double T);
+/// cp·μ/k from the three properties already evaluated at one temperature; WaterPrandtl is
+/// exactly this of its own evaluations, so a caller that has them saves evaluating them again.
+double PrandtlFrom(double specificHeat, double viscosity, double conductivity);
+/// T·cp from a specific heat already evaluated at T; WaterEnthalpy is exactly this.
+double EnthalpyFrom(double T, double specificHeat);
 /// Specific enthalpy T·cp [kJ/kg], zero for liquid at 0 °C.
 double WaterEnthalpy(double T);
 /// Saturation pressure [kPa], Tetens form of the Magnus equation; T = −237.3 divides by zero.

@@ -31,57 +31,159 @@ std::string_view trimBlanks(std::string_view text) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-/// Drops the minus sign of a text whose digits are all zero ("-0.00" reads "0.00").
-void dropNegativeZero(std::string& text) {
-    if (!text.empty() && text.front() == '-' &&
-        std::none_of(text.begin() + 1, text.end(), [](char c) { return c >= '1' && c <= '9'; }))
-        text.erase(0, 1);
+/// A finite magnitude as decimal digits d1 d2 … dn with the power of ten of d1.
+struct DecimalDigits {
+    std::array<char, 24> digits{};
+    int count = 0;     ///< 0 for zero
+    int exponent = 0;  ///< magnitude = d1.d2…dn × 10^exponent
+};
+
+/// The shortest digits that read back as `magnitude` (which is finite and not negative).
+DecimalDigits shortestDigits(double magnitude) {
+    DecimalDigits d;
+    if (magnitude == 0)
+        return d;
+    std::array<char, 32> buffer;
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                         std::chars_format::scientific);
+    const char* p = buffer.data();
+    for (; p != end && *p != 'e'; ++p)
+        if (*p != '.')
+            d.digits[static_cast<std::size_t>(d.count++)] = *p;
+    // p is at the 'e' of "d.ddde±XX"
+    const char* exponentStart = p + 1 + (p[1] == '+' ? 1 : 0);
+    std::from_chars(exponentStart, end, d.exponent);
+    return d;
+}
+
+/// Keeps the first `keep` digits, rounding half away from zero on the shortest digits, so a
+/// value shows as it was typed (2.675 to two decimals shows 2.68).
+void roundDigits(DecimalDigits& d, int keep) {
+    if (keep >= d.count)
+        return;
+    if (keep < 0) {
+        d.count = 0;
+        return;
+    }
+    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+    d.count = keep;
+    if (!up)
+        return;
+    int i = keep - 1;
+    while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9')
+        --i;
+    if (i < 0) { // every kept digit was 9 (or none was kept): one digit more to the left
+        d.digits[0] = '1';
+        d.count = 1;
+        ++d.exponent;
+        return;
+    }
+    ++d.digits[static_cast<std::size_t>(i)];
+    d.count = i + 1;
+}
+
+/// The digit at power of ten `power`, '0' beyond the stored digits.
+char digitAt(const DecimalDigits& d, int power) {
+    const int index = d.exponent - power;
+    return index >= 0 && index < d.count ? d.digits[static_cast<std::size_t>(index)] : '0';
+}
+
+/// NaN and infinities never come out of the calculations, but a text for them beats a crash.
+std::string nonFiniteText(double value) {
+    return std::isnan(value) ? "NAN" : value < 0 ? "-INF" : "INF";
+}
+
+/// Fixed-point text by integer arithmetic, for the common case of a moderate value with few
+/// decimals. Gives up (returns false) where the scaled value lies so close to a rounding halfway
+/// point that its binary and its shortest decimal form might round differently.
+bool fastFixedText(double value, int decimals, std::string& text) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    static constexpr std::uint64_t kIntPowers[] = {1,         10,         100,        1000,
+                                                   10000,     100000,     1000000,    10000000,
+                                                   100000000, 1000000000};
+    if (decimals < 0 || decimals > 9)
+        return false;
+    const double scaled = std::fabs(value) * kPowers[decimals];
+    if (!(scaled < 1e15))
+        return false;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole; // exact below 2^52
+    // Both the product's rounding and the shortest form lie within ~2.2e-16·scaled of the value.
+    if (std::fabs(fraction - 0.5) <= scaled * 1e-15 + 1e-300)
+        return false;
+    const std::uint64_t rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    std::array<char, 40> buffer;
+    char* end = buffer.data() + buffer.size();
+    char* p = end;
+    std::uint64_t integerPart = rounded / kIntPowers[decimals];
+    std::uint64_t fractionPart = rounded % kIntPowers[decimals];
+    for (int i = 0; i < decimals; ++i) {
+        *--p = static_cast<char>('0' + fractionPart % 10);
+        fractionPart /= 10;
+    }
+    if (decimals > 0)
+        *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + integerPart % 10);
+        integerPart /= 10;
+    } while (integerPart != 0);
+    if (std::signbit(value) && rounded != 0)
+        *--p = '-';
+    text.assign(p, end);
+    return true;
 }
 
 std::string fixedText(double value, int decimals) {
-    // A double has at most 309 integer digits.
-    std::array<char, 320 + kMaxPrecision> buffer;
-    auto [end, ec] =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed,
-                      decimals);
-    std::string text(buffer.data(), ec == std::errc() ? end : buffer.data());
-    dropNegativeZero(text);
+    if (!std::isfinite(value))
+        return nonFiniteText(value);
+    if (std::string text; fastFixedText(value, decimals, text))
+        return text;
+    DecimalDigits d = shortestDigits(std::fabs(value));
+    roundDigits(d, d.exponent + 1 + decimals);
+    std::string text;
+    if (std::signbit(value) && d.count > 0)
+        text += '-';
+    const int top = d.count > 0 ? std::max(d.exponent, 0) : 0;
+    for (int power = top; power >= 0; --power)
+        text += digitAt(d, power);
+    if (decimals > 0) {
+        text += '.';
+        for (int power = -1; power >= -decimals; --power)
+            text += digitAt(d, power);
+    }
     return text;
 }
 
-void dropTrailingZeros(std::string& digits) {
-    if (digits.find('.') == std::string::npos)
-        return;
-    while (digits.back() == '0')
-        digits.pop_back();
-    if (digits.back() == '.')
-        digits.pop_back();
-}
-
 std::string generalText(double value, int precision) {
+    if (!std::isfinite(value))
+        return nonFiniteText(value);
     if (precision < 1)
         precision = 1;
-    if (value == 0)
+    DecimalDigits d = shortestDigits(std::fabs(value));
+    if (d.count == 0)
         return "0";
-    std::array<char, 40 + kMaxPrecision> buffer;
-    auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                   std::chars_format::scientific, precision - 1);
-    if (ec != std::errc())
-        return {};
-    const std::string_view scientific(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-    const std::size_t e = scientific.find('e');
-    int exponent = 0;
-    std::from_chars(scientific.data() + e + (scientific[e + 1] == '+' ? 2 : 1),
-                    scientific.data() + scientific.size(), exponent);
-    if (exponent < precision && exponent >= -5) {
-        std::string text = fixedText(value, precision - 1 - exponent);
-        dropTrailingZeros(text);
+    roundDigits(d, precision);
+    while (d.count > 1 && d.digits[static_cast<std::size_t>(d.count - 1)] == '0')
+        --d.count; // trailing zeros are dropped
+    std::string text = std::signbit(value) ? "-" : "";
+    if (d.exponent < precision && d.exponent >= -5) {
+        for (int power = std::max(d.exponent, 0); power >= 0; --power)
+            text += digitAt(d, power);
+        const int lowest = d.exponent - d.count + 1;
+        if (lowest < 0) {
+            text += '.';
+            for (int power = -1; power >= lowest; --power)
+                text += digitAt(d, power);
+        }
         return text;
     }
-    std::string text(scientific.substr(0, e));
-    dropTrailingZeros(text);
+    text += d.digits[0];
+    if (d.count > 1) {
+        text += '.';
+        text.append(d.digits.data() + 1, static_cast<std::size_t>(d.count - 1));
+    }
     text += 'E';
-    text += std::to_string(exponent);
+    text += std::to_string(d.exponent);
     return text;
 }
 
@@ -110,7 +212,6 @@ int readCount(std::string_view pattern, std::size_t& pos, int limit) {
 
 std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args) {
     std::string out;
-    out.reserve(pattern.size() + 16);
     auto next = args.begin();
     std::size_t pos = 0;
     while (pos < pattern.size()) {

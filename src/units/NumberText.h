@@ -43,8 +43,10 @@ private:
 ///      as "1.5E-6" or "1E4";
 ///   d  whole number, `precision` as the minimum count of digits;
 ///   s  text, `precision` as the maximum count of characters;
-/// letters in either case, and "%%" for a percent sign. A value that rounds to zero is shown
-/// without a minus sign. A specifier that does not fit its argument, a missing argument or a
+/// letters in either case, and "%%" for a percent sign. Reals are rounded from the shortest
+/// decimal text that reads back as the same double, halves away from zero, so a value shows as
+/// it was typed ("%0.2f" of 2.675 is "2.68"). A value that rounds to zero is shown without a
+/// minus sign. A specifier that does not fit its argument, a missing argument or a
 /// malformed specifier throws EConvertError.
 std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args);
 

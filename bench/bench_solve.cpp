@@ -1,0 +1,67 @@
+// The cost of one solve, of the texts around it, and of a batch row.
+#include "app/FlowCase.h"
+#include "app/Results.h"
+#include "app/SolveCommand.h"
+#include "units/NumberText.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+
+namespace {
+
+using corvel::FlowCase;
+
+/// The eight water properties, velocity, Reynolds number, friction factor with its regime and
+/// the pressure gradient of the default case.
+void BM_SolveDefaultCase(benchmark::State& state) {
+    FlowCase c;
+    for (auto _ : state) {
+        c.SetInputs(0.024, 0.1, 9, 0.00003);
+        benchmark::DoNotOptimize(c.Solve());
+        benchmark::DoNotOptimize(c.PressureDrop);
+    }
+}
+BENCHMARK(BM_SolveDefaultCase);
+
+/// The same with the grid texts read and the 13 result texts made, as the window does.
+void BM_SolveWithTexts(benchmark::State& state) {
+    FlowCase c;
+    const corvel::InputTexts texts = c.ShowInputs();
+    for (auto _ : state) {
+        c.ReadInputs(texts);
+        c.Solve();
+        benchmark::DoNotOptimize(corvel::MakeResultRows(c));
+    }
+}
+BENCHMARK(BM_SolveWithTexts);
+
+void BM_FormatGeneral(benchmark::State& state) {
+    double x = 0.0174433;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(corvel::formatText("%0.4g", {x}));
+}
+BENCHMARK(BM_FormatGeneral);
+
+void BM_ReadReal(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(corvel::readReal("229238.776"));
+}
+BENCHMARK(BM_ReadReal);
+
+/// Batch rows solved in-process, output discarded: the cost per row without process start-up.
+void BM_BatchRows(benchmark::State& state) {
+    std::string input = "flow_lps,velocity_mps,temperature_c,roughness_mm\n";
+    for (int i = 0; i < 1000; ++i)
+        input += std::to_string(1 + i % 50) + "," + std::to_string(0.5 + (i % 7) * 0.4) + "," +
+                 std::to_string(i % 90) + ",0.0" + std::to_string(1 + i % 9) + "\n";
+    for (auto _ : state) {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        benchmark::DoNotOptimize(corvel::RunSolveCommand({"--batch"}, in, out, err));
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_BatchRows)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,1 @@
+corvel_add_fuzzer(fuzz_number_text fuzz_number_text.cpp corvel_units)

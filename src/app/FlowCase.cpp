@@ -7,17 +7,19 @@
 #include "units/NumberText.h"
 
 #include <cmath>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 
 namespace corvel {
 
 const std::array<InputRowInfo, 5> kInputRows = {{
-    {"Water Flowrate", "l/s", "%0.4f", 0.01, 5000, "%0.3f", 1000},
-    {"Water Velocity", "m/s", "%0.3f", 0.01, 50, "%0.2f", 1},
-    {"Inside Diameter", "mm", "%0.2f", 0.10, 5000, "%0.1f", 1000},
-    {"Mean Temperature", "°C", "%0.1f", -20, 200, "%0.1f", 1},
-    {"Surface Roughness", "mm", "%0.5f", 0.0001, 200, "%0.5f", 1000},
+    // l/s and mm are read back scaled by 0.001, not divided by 1000.
+    {"Water Flowrate", "l/s", "%0.4f", 0.01, 5000, "%0.3f", 1000, 0.001},
+    {"Water Velocity", "m/s", "%0.3f", 0.01, 50, "%0.2f", 1, 1},
+    {"Inside Diameter", "mm", "%0.2f", 0.10, 5000, "%0.1f", 1000, 0.001},
+    {"Mean Temperature", "°C", "%0.1f", -20, 200, "%0.1f", 1, 1},
+    {"Surface Roughness", "mm", "%0.5f", 0.0001, 200, "%0.5f", 1000, 0.001},
 }};
 
 const std::array<StandardPipeSize, 20> kStandardPipeSizes = {{
@@ -29,7 +31,8 @@ const std::array<StandardPipeSize, 20> kStandardPipeSizes = {{
 namespace {
 
 constexpr long double kPi = 3.14159265358979323846L;
-constexpr double kFromDisplay = 0.001; // l/s → m³/s and mm → m
+
+const InputRowInfo& rowInfo(int row) { return kInputRows.at(static_cast<std::size_t>(row - 1)); }
 
 } // namespace
 
@@ -101,19 +104,45 @@ std::string FlowCase::GivenPairText() const {
     return QuantityName(EditOrder[0]) + ", " + QuantityName(EditOrder[1]);
 }
 
+double& FlowCase::InputValue(int row) {
+    switch (row) {
+    case kFlowRateRow:
+        return FlowRate;
+    case kVelocityRow:
+        return Velocity;
+    case kDiameterRow:
+        return Diameter;
+    case kTemperatureRow:
+        return Temperature;
+    case kRoughnessRow:
+        return Roughness;
+    default:
+        throw std::out_of_range("input row " + std::to_string(row));
+    }
+}
+
+double FlowCase::InputValue(int row) const { return const_cast<FlowCase*>(this)->InputValue(row); }
+
+std::string FlowCase::InputText(int row, double value) {
+    const InputRowInfo& info = rowInfo(row);
+    return formatText(info.showFormat, {value * info.displayScale});
+}
+
+double FlowCase::ReadInputText(int row, std::string_view text) {
+    const double value = readReal(text);
+    const double scale = rowInfo(row).baseScale;
+    return scale == 1 ? value : value * scale;
+}
+
 void FlowCase::ReadInputs(const InputTexts& texts) {
-    FlowRate = readReal(texts[0]) * kFromDisplay;
-    Velocity = readReal(texts[1]);
-    Diameter = readReal(texts[2]) * kFromDisplay;
-    Temperature = readReal(texts[3]);
-    Roughness = readReal(texts[4]) * kFromDisplay;
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        InputValue(row) = ReadInputText(row, texts[static_cast<std::size_t>(row - 1)]);
 }
 
 InputTexts FlowCase::ShowInputs() const {
-    const double values[] = {FlowRate, Velocity, Diameter, Temperature, Roughness};
     InputTexts texts;
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        texts[i] = formatText(kInputRows[i].showFormat, {values[i] * kInputRows[i].displayScale});
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        texts[static_cast<std::size_t>(row - 1)] = InputText(row, InputValue(row));
     return texts;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace corvel {
 
@@ -33,6 +34,7 @@ struct InputRowInfo {
     double max;
     const char* showFormat;
     double displayScale; ///< display value = base value × displayScale
+    double baseScale;    ///< base value = display value × baseScale
 };
 
 /// Rows 1 to 5 of the input grid (index 0 holds row 1).
@@ -85,6 +87,14 @@ public:
     void ReadInputs(const InputTexts& texts);
     /// The five value texts in the formats the grid shows them with.
     InputTexts ShowInputs() const;
+
+    /// The case field shown in input row `row` (1 to 5), in base units.
+    double& InputValue(int row);
+    double InputValue(int row) const;
+    /// The grid text of row `row` for a value in base units.
+    static std::string InputText(int row, double value);
+    /// The value in base units of a grid text of row `row`; throws EConvertError.
+    static double ReadInputText(int row, std::string_view text);
 
     /// Recomputes after the user committed `row` (ReadInputs already done): the two most
     /// recently edited of flowrate, velocity and diameter stay, the third follows.

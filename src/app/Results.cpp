@@ -60,15 +60,21 @@ std::array<double, kResultCount> ResultValues(const FlowCase& flowCase) {
     return values;
 }
 
-ResultRows MakeResultRows(const FlowCase& flowCase) {
-    ResultRows rows;
+std::array<std::string, kResultCount> ResultValueTexts(const FlowCase& flowCase) {
+    std::array<std::string, kResultCount> texts;
     for (std::size_t i = 0; i < kResultCount; ++i) {
         const ResultSpec& spec = kResultSpecs[i];
-        const std::string value =
-            spec.field ? formatText(spec.format, {flowCase.*spec.field * spec.scale})
-                       : formatText(spec.format, {RegimeName(flowCase.Regime)});
-        rows[i] = {spec.caption, value, spec.units};
+        texts[i] = spec.field ? formatText(spec.format, {flowCase.*spec.field * spec.scale})
+                              : formatText(spec.format, {RegimeName(flowCase.Regime)});
     }
+    return texts;
+}
+
+ResultRows MakeResultRows(const FlowCase& flowCase) {
+    const auto values = ResultValueTexts(flowCase);
+    ResultRows rows;
+    for (std::size_t i = 0; i < kResultCount; ++i)
+        rows[i] = {kResultSpecs[i].caption, values[i], kResultSpecs[i].units};
     return rows;
 }
 

@@ -27,6 +27,9 @@ ResultRows InitialResultRows();
 /// The rows for a solved case, each value in its display format.
 ResultRows MakeResultRows(const FlowCase& flowCase);
 
+/// Only the value texts of those rows.
+std::array<std::string, kResultCount> ResultValueTexts(const FlowCase& flowCase);
+
 /// The numbers behind the rows, in the list's units (the regime row holds its code).
 std::array<double, kResultCount> ResultValues(const FlowCase& flowCase);
 

@@ -6,12 +6,17 @@
 #include "platform/Errors.h"
 #include "units/NumberText.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <istream>
 #include <optional>
 #include <ostream>
 #include <string_view>
+#include <thread>
 
 namespace corvel {
 
@@ -94,10 +99,11 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-/// A case being edited as in the input grid: the case and the grid's value texts.
+/// A case being edited as in the input grid: the case and the grid's value texts. A batch
+/// solves many cases, so texts are formatted and read again only where they changed.
 class GridCase {
 public:
-    GridCase() : texts_(defaultTexts()) {}
+    GridCase() : grid_(defaultGrid()) {}
 
     /// Commits `text` to `row` as the grid does: the number must lie in the row's range; the
     /// editor's text is read with all the others, the case recomputes and writes them back.
@@ -113,29 +119,71 @@ public:
         if (!(x >= info.min && x <= info.max))
             throw EConvertError(formatText("%s: %s is outside the range %0.6g to %0.6g %s",
                                            {info.caption, value, info.min, info.max, info.units}));
-        texts_[static_cast<std::size_t>(row - 1)] = formatText(info.editFormat, {x});
-        case_.ReadInputs(texts_);
-        case_.ApplyEdit(row);
-        texts_ = case_.ShowInputs();
+        const auto i = static_cast<std::size_t>(row - 1);
+        grid_.texts[i] = formatText(info.editFormat, {x});
+        // The editor's text is not one the case made: it is written back whatever its value.
+        grid_.shownValues[i] = std::numeric_limits<double>::quiet_NaN();
+        readInputs();
+        grid_.flowCase.ApplyEdit(row);
+        showInputs();
     }
 
     /// Solves from the grid texts, as the window's solve does.
     SolveOutcome solve() {
-        case_.ReadInputs(texts_);
-        return case_.Solve();
+        readInputs();
+        return grid_.flowCase.Solve();
     }
 
-    const FlowCase& flowCase() const { return case_; }
-    const InputTexts& texts() const { return texts_; }
+    const FlowCase& flowCase() const { return grid_.flowCase; }
+    const InputTexts& texts() const { return grid_.texts; }
 
 private:
-    static const InputTexts& defaultTexts() {
-        static const InputTexts texts = FlowCase().ShowInputs();
-        return texts;
+    struct Grid {
+        FlowCase flowCase;
+        InputTexts texts;     ///< what the grid shows
+        InputTexts readTexts; ///< the texts last read, with the values they gave
+        std::array<double, 5> readValues{};
+        std::array<double, 5> shownValues{}; ///< the values the texts were last made from
+    };
+
+    static const Grid& defaultGrid() {
+        static const Grid grid = [] {
+            Grid g;
+            g.texts = g.readTexts = g.flowCase.ShowInputs();
+            for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+                const auto i = static_cast<std::size_t>(row - 1);
+                g.shownValues[i] = g.flowCase.InputValue(row);
+                g.readValues[i] = FlowCase::ReadInputText(row, g.texts[i]);
+            }
+            return g;
+        }();
+        return grid;
     }
 
-    FlowCase case_;
-    InputTexts texts_;
+    void readInputs() {
+        for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+            const auto i = static_cast<std::size_t>(row - 1);
+            if (grid_.texts[i] != grid_.readTexts[i]) {
+                grid_.readValues[i] = FlowCase::ReadInputText(row, grid_.texts[i]);
+                grid_.readTexts[i] = grid_.texts[i];
+            }
+            grid_.flowCase.InputValue(row) = grid_.readValues[i];
+        }
+    }
+
+    void showInputs() {
+        for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+            const auto i = static_cast<std::size_t>(row - 1);
+            const double value = grid_.flowCase.InputValue(row);
+            if (std::bit_cast<std::uint64_t>(value) !=
+                std::bit_cast<std::uint64_t>(grid_.shownValues[i])) {
+                grid_.texts[i] = FlowCase::InputText(row, value);
+                grid_.shownValues[i] = value;
+            }
+        }
+    }
+
+    Grid grid_;
 };
 
 void appendCsvCell(std::string& line, std::string_view cell) {
@@ -227,33 +275,77 @@ public:
         header += ",status\n";
         out_ << header;
 
+        // Rows are read in chunks, each chunk is solved in slices on every core, and the slices
+        // are written in order: the output is the same as one row after the other, and memory
+        // stays bounded by the chunk whatever the length of the batch.
+        const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1U, 8U);
+        std::vector<std::string> lines;
+        std::vector<Slice> slices(workers);
         bool allSolved = true;
-        std::string line;
-        std::string output;
-        while (std::getline(in_, line)) {
-            if (trimmed(line).empty())
-                continue;
-            output.clear();
-            allSolved &= solveRow(line, output);
-            out_.write(output.data(), static_cast<std::streamsize>(output.size()));
+        for (;;) {
+            lines.clear();
+            for (std::string line; lines.size() < kChunkRows && std::getline(in_, line);)
+                if (!trimmed(line).empty())
+                    lines.push_back(std::move(line));
+            if (lines.empty())
+                break;
+            const std::size_t sliceCount = lines.size() < kMinRowsPerSlice * 2 ? 1 : workers;
+            const std::size_t perSlice = (lines.size() + sliceCount - 1) / sliceCount;
+            std::vector<std::thread> threads;
+            for (std::size_t k = 0; k < sliceCount; ++k) {
+                Slice& slice = slices[k];
+                slice.first = std::min(lines.size(), k * perSlice);
+                slice.last = std::min(lines.size(), slice.first + perSlice);
+                if (k == 0)
+                    continue; // the calling thread solves the first slice itself
+                threads.emplace_back([this, &lines, &slice] { solveSlice(lines, slice); });
+            }
+            solveSlice(lines, slices[0]);
+            for (std::thread& thread : threads)
+                thread.join();
+            for (std::size_t k = 0; k < sliceCount; ++k) {
+                out_.write(slices[k].output.data(),
+                           static_cast<std::streamsize>(slices[k].output.size()));
+                allSolved &= slices[k].allSolved;
+            }
         }
         return allSolved;
     }
 
 private:
-    bool solveRow(std::string_view line, std::string& output) {
+    static constexpr std::size_t kChunkRows = 16384;
+    static constexpr std::size_t kMinRowsPerSlice = 256;
+
+    /// Rows first to last of a chunk and what solving them wrote.
+    struct Slice {
+        std::size_t first = 0;
+        std::size_t last = 0;
+        std::string output;
+        bool allSolved = true;
+    };
+
+    void solveSlice(const std::vector<std::string>& lines, Slice& slice) const {
+        slice.output.clear();
+        slice.allSolved = true;
+        std::vector<std::string> cells;
+        for (std::size_t i = slice.first; i < slice.last; ++i)
+            slice.allSolved &= solveRow(lines[i], cells, slice.output);
+    }
+
+    bool solveRow(std::string_view line, std::vector<std::string>& cells,
+                  std::string& output) const {
         std::string status = "Solved";
         GridCase gridCase;
         try {
-            if (!splitCsvLine(line, cells_))
+            if (!splitCsvLine(line, cells))
                 throw EConvertError("the row has an unterminated quote");
-            if (cells_.size() > columnRows_.size())
+            if (cells.size() > columnRows_.size())
                 throw EConvertError(formatText("the row has %d cells but the header names %d",
-                                               {static_cast<long long>(cells_.size()),
+                                               {static_cast<long long>(cells.size()),
                                                 static_cast<long long>(columnRows_.size())}));
-            for (std::size_t i = 0; i < cells_.size(); ++i)
-                if (!cells_[i].empty())
-                    gridCase.edit(columnRows_[i], cells_[i]);
+            for (std::size_t i = 0; i < cells.size(); ++i)
+                if (!cells[i].empty())
+                    gridCase.edit(columnRows_[i], cells[i]);
             const SolveOutcome outcome = gridCase.solve();
             if (!outcome.solved)
                 status = outcome.message;
@@ -290,8 +382,8 @@ private:
             output += text;
             output += ',';
         }
-        for (const ResultRow& row : MakeResultRows(c)) {
-            appendCsvCell(output, row.value);
+        for (const std::string& value : ResultValueTexts(c)) {
+            appendCsvCell(output, value);
             output += ',';
         }
     }
@@ -300,7 +392,6 @@ private:
     std::ostream& out_;
     bool precise_;
     std::vector<int> columnRows_;
-    std::vector<std::string> cells_;
 };
 
 struct Options {

@@ -7,7 +7,7 @@ namespace corvel {
 thread_local int FloatFaultScope::depth_ = 0;
 
 void raiseFloatFaults() {
-    const int raised = std::fetestexcept(kFloatFaultFlags);
+    const int raised = raisedFloatFaults();
     if (raised == 0)
         return;
     std::feclearexcept(kFloatFaultFlags);
@@ -18,14 +18,12 @@ void raiseFloatFaults() {
     throw EOverflow();
 }
 
-double FloatFaultScope::checked(double value) {
+void FloatFaultScope::failed(double value) {
     raiseFloatFaults();
     // A quiet NaN passed in as an argument travels through arithmetic without raising a flag.
     if (std::isnan(value))
         throw EInvalidOp();
-    if (std::isinf(value))
-        throw EOverflow();
-    return value;
+    throw EOverflow();
 }
 
 } // namespace corvel

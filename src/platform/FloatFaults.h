@@ -8,6 +8,21 @@ namespace corvel {
 /// The floating-point exception flags that count as faults; underflow and inexact stay silent.
 inline constexpr int kFloatFaultFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 
+/// The fault flags raised so far. On x86-64 this reads the x87 status word and the SSE control
+/// register directly (their fault bits sit where FE_INVALID, FE_DIVBYZERO and FE_OVERFLOW say),
+/// which costs a fraction of a call to fetestexcept; the calculations test after every step.
+inline int raisedFloatFaults() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    unsigned short x87Status = 0;
+    unsigned int sseStatus = 0;
+    __asm__ volatile("fnstsw %0" : "=m"(x87Status) : : "memory");
+    __asm__ volatile("stmxcsr %0" : "=m"(sseStatus) : : "memory");
+    return (x87Status | static_cast<int>(sseStatus)) & kFloatFaultFlags;
+#else
+    return std::fetestexcept(kFloatFaultFlags);
+#endif
+}
+
 /// Throws the error matching the raised fault flags (invalid, then zero divide, then overflow)
 /// after clearing them. Does nothing when no fault flag is raised.
 void raiseFloatFaults();
@@ -21,7 +36,7 @@ void raiseFloatFaults();
 class FloatFaultScope {
 public:
     FloatFaultScope() noexcept {
-        if (depth_++ == 0 && std::fetestexcept(kFloatFaultFlags) != 0)
+        if (depth_++ == 0 && raisedFloatFaults() != 0)
             std::feclearexcept(kFloatFaultFlags);
     }
     ~FloatFaultScope() { --depth_; }
@@ -35,7 +50,12 @@ public:
     }
 
 private:
-    static double checked(double value);
+    static double checked(double value) {
+        if (raisedFloatFaults() != 0 || !std::isfinite(value))
+            failed(value);
+        return value;
+    }
+    [[noreturn]] static void failed(double value);
     static thread_local int depth_;
 };
 

@@ -1,4 +1,5 @@
 #include "app/SolveCommand.h"
+#include "units/NumberText.h"
 
 #include <gtest/gtest.h>
 
@@ -163,6 +164,37 @@ TEST(SolveCommand, BatchFromAFile) {
     EXPECT_EQ(run.code, kExitSolved);
     EXPECT_NE(lines(run.out).at(1).find(",20.0,"), std::string::npos);
     std::remove(path.c_str());
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+TEST(SolveCommand, LargeBatchKeepsRowOrderAcrossSlices) {
+    // Enough rows to be solved in slices on several threads; each row's temperature names it.
+    std::string input = "temperature_c,flow_lps\n";
+    for (int i = 0; i < 3000; ++i)
+        input += std::to_string(i % 200) + "," + (i % 7 == 0 ? "6000" : std::to_string(1 + i % 40)) + "\n";
+    const SolveRun run = solve({"--batch"}, input);
+    EXPECT_EQ(run.code, kExitCaseFailed);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 3001u);
+    for (int i = 0; i < 3000; i += 97) {
+        const std::string& row = out[static_cast<std::size_t>(i) + 1];
+        if (i % 7 == 0) {
+            EXPECT_EQ(row.rfind(",,,", 0), 0u) << row;
+            continue;
+        }
+        const auto single = lines(solve({"--temperature", std::to_string(i % 200), "--flow",
+                                         std::to_string(1 + i % 40)}).out);
+        EXPECT_NE(row.find("," + single.back().substr(19, single.back().size() - 25) + ",Solved"),
+                  std::string::npos)
+            << row << " vs " << single.back();
+        EXPECT_NE(row.find(formatText("%0.1f,", {static_cast<double>(i % 200)})),
+                  std::string::npos) << row;
+    }
 }
 
 } // namespace

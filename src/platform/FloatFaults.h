@@ -35,11 +35,8 @@ void raiseFloatFaults();
 /// value to double and throws when any fault was raised on the way or the value is not finite.
 class FloatFaultScope {
 public:
-    FloatFaultScope() noexcept {
-        if (depth_++ == 0 && raisedFloatFaults() != 0)
-            std::feclearexcept(kFloatFaultFlags);
-    }
-    ~FloatFaultScope() { --depth_; }
+    FloatFaultScope() noexcept;
+    ~FloatFaultScope();
     FloatFaultScope(const FloatFaultScope&) = delete;
     FloatFaultScope& operator=(const FloatFaultScope&) = delete;
 
@@ -56,7 +53,6 @@ private:
         return value;
     }
     [[noreturn]] static void failed(double value);
-    static thread_local int depth_;
 };
 
 } // namespace corvel

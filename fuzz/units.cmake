@@ -1,0 +1,1 @@
+corvel_add_fuzzer(fuzz_units fuzz_units.cpp corvel_units)

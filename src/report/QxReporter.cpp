@@ -1,0 +1,422 @@
+#include "report/QxReporter.h"
+
+#include "platform/Errors.h"
+#include "report/MapiControl.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QFontDialog>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace corvel {
+
+namespace {
+
+const QString Section = QStringLiteral("ReportForm");
+
+// The stored colour of the designed font: the system's window-text colour.
+constexpr std::int32_t WindowTextColorValue = static_cast<std::int32_t>(0x80000008u);
+// The default character set.
+constexpr int DefaultCharSet = 1;
+
+// Stored font sizes outside this range [pt] make no sense for a report and count as missing.
+constexpr int MinFontSize = 6;
+constexpr int MaxFontSize = 72;
+
+// Qt lays out tab positions in pixels of a 96-dpi device and scales them to the device the
+// text is drawn on; 96 px = 72 pt.
+constexpr double PixelsPerPoint = 96.0 / 72.0;
+
+/// Relative luminance of `color` (WCAG 2).
+double luminance(const QColor& color) {
+    auto channel = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+           0.0722 * channel(color.blueF());
+}
+
+/// Contrast ratio of two colours, 1 (none) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+QColor ColorFromColorValue(std::int32_t value, const QPalette& palette) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    if (bits & 0x80000000u) {
+        // Windows system colour indexes and the palette roles that stand for them.
+        static const std::array<QPalette::ColorRole, 25> roles = {
+            QPalette::Button,
+            QPalette::Window,
+            QPalette::Highlight,
+            QPalette::Mid,
+            QPalette::Window,
+            QPalette::Base,
+            QPalette::Shadow,
+            QPalette::WindowText,
+            QPalette::Text,
+            QPalette::HighlightedText,
+            QPalette::Window,
+            QPalette::Window,
+            QPalette::Dark,
+            QPalette::Highlight,
+            QPalette::HighlightedText,
+            QPalette::Button,
+            QPalette::Dark,
+            QPalette::PlaceholderText,
+            QPalette::ButtonText,
+            QPalette::WindowText,
+            QPalette::Light,
+            QPalette::Shadow,
+            QPalette::Midlight,
+            QPalette::ToolTipText,
+            QPalette::ToolTipBase,
+        };
+        const std::uint32_t index = bits & 0xFFu;
+        return palette.color(index < roles.size() ? roles[index] : QPalette::Text);
+    }
+    return QColor(int(bits & 0xFFu), int((bits >> 8) & 0xFFu), int((bits >> 16) & 0xFFu));
+}
+
+TReportForm::TReportForm(std::shared_ptr<ReportFormSettings> settings, QWidget* parent)
+    : QMainWindow(parent, Qt::Tool), settings_(std::move(settings)),
+      printer_(QPrinter::HighResolution), fontColor_(WindowTextColorValue),
+      fontCharSet_(DefaultCharSet) {
+    setObjectName(QStringLiteral("ReportForm"));
+    setWindowTitle(QStringLiteral("Report"));
+    setMinimumSize(230, 320);
+    resize(354, 451);
+    move(589, 178);
+
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ButtonPrint =
+        addButton("ButtonPrint", QStringLiteral("&Print"), QStringLiteral("Send report to printer"),
+                  &TReportForm::ButtonPrintClick);
+    ButtonCopy = addButton("ButtonCopy", QStringLiteral("C&opy"),
+                           QStringLiteral("Copy report to  Windows clipboard"),
+                           &TReportForm::ButtonCopyClick);
+    ButtonEMail = addButton("ButtonEMail", QStringLiteral("&Email"),
+                            QStringLiteral("Send as EMail"), &TReportForm::ButtonEMailClick);
+    ButtonSetup = addButton("ButtonSetup", QStringLiteral("&Setup"),
+                            QStringLiteral("Printer setup"), &TReportForm::ButtonSetupClick);
+    ButtonFont = addButton("ButtonFont", QStringLiteral("&Font"), QStringLiteral("Set report font"),
+                           &TReportForm::ButtonFontClick);
+    ButtonClose = addButton("ButtonClose", QStringLiteral("&Close"), QString(),
+                            &TReportForm::ButtonCloseClick);
+
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(true);
+    statusPanel_ = new QLabel(QStringLiteral("Ready"), StatusBar1);
+    StatusBar1->addWidget(statusPanel_, 1);
+
+    auto* client = new QWidget(this);
+    auto* layout = new QHBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    TabPanel = new QWidget(client);
+    TabPanel->setObjectName(QStringLiteral("TabPanel"));
+    TabPanel->setFixedWidth(12);
+    TabPanel->setBackgroundRole(QPalette::Base);
+    TabPanel->setAutoFillBackground(true);
+    layout->addWidget(TabPanel);
+
+    RichEdit1 = new QTextEdit(client);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setFrameShape(QFrame::NoFrame);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
+    RichEdit1->setAcceptRichText(true);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    RichEdit1->setFont(font);
+    layout->addWidget(RichEdit1, 1);
+    setCentralWidget(client);
+
+    MapiControl1 = new TMapiControl(this);
+    MapiControl1->setObjectName(QStringLiteral("MapiControl1"));
+    MapiControl1->setShowDialog(true);
+    MapiControl1->setUseAppHandle(false);
+
+    ShowError = [this](const QString& message) {
+        QMessageBox::warning(this, windowTitle(), message);
+    };
+
+    FormCreate();
+}
+
+TReportForm::~TReportForm() = default;
+
+QToolButton* TReportForm::addButton(const char* name, const QString& caption, const QString& hint,
+                                    void (TReportForm::*handler)()) {
+    auto* button = new QToolButton(ToolBar1);
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setMinimumSize(35, 21);
+    ToolBar1->addWidget(button);
+    connect(button, &QToolButton::clicked, this, handler);
+    return button;
+}
+
+void TReportForm::FormCreate() {
+    setFontColor(fontColor_);
+    // A store that cannot be read leaves the designed placement and font in force.
+    if (settings_) {
+        try {
+            readPlacementAndFont();
+        } catch (const std::exception&) {
+        }
+    }
+
+    SetTabStops({90, 155});
+
+    ReportTitle = QGuiApplication::applicationDisplayName();
+    OnReportRefresh = nullptr;
+}
+
+void TReportForm::readPlacementAndFont() {
+    settings_->restorePlacement(*this);
+
+    QFont font = RichEdit1->font();
+    const int size = settings_->readInteger(Section, QStringLiteral("FontSize"), font.pointSize());
+    if (size >= MinFontSize && size <= MaxFontSize)
+        font.setPointSize(size);
+    RichEdit1->setFont(font);
+    setFontColor(settings_->readInteger(Section, QStringLiteral("FontColor"), fontColor_));
+    // The store may match names with or without regard to case, so the character set is read
+    // and written under one spelling.
+    fontCharSet_ =
+        settings_->readInteger(Section, QStringLiteral("FontCharSet"), fontCharSet_) & 0xFF;
+    const QString name = settings_->readString(Section, QStringLiteral("FontName"), font.family());
+    if (!name.trimmed().isEmpty()) {
+        font.setFamily(name);
+        RichEdit1->setFont(font);
+    }
+}
+
+void TReportForm::FormActivate() {
+    setStatus(QStringLiteral("Ready"));
+}
+
+void TReportForm::FormDeactivate() {
+    if (!settings_)
+        return;
+    // A store that cannot be written loses this placement and font; saying so at every change
+    // of the active window would only get in the way, and the next deactivation tries again.
+    try {
+        settings_->savePlacement(*this);
+        const QFont font = RichEdit1->font();
+        settings_->writeInteger(Section, QStringLiteral("FontSize"), font.pointSize());
+        settings_->writeInteger(Section, QStringLiteral("FontColor"), fontColor_);
+        settings_->writeInteger(Section, QStringLiteral("FontCharSet"), fontCharSet_ & 0xFF);
+        settings_->writeString(Section, QStringLiteral("FontName"), font.family());
+    } catch (const std::exception&) {
+    }
+}
+
+void TReportForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            FormActivate();
+        else
+            FormDeactivate();
+    }
+}
+
+void TReportForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (OnReportRefresh)
+        OnReportRefresh();
+}
+
+void TReportForm::setStatus(const QString& text) {
+    statusPanel_->setText(text);
+}
+
+QString TReportForm::StatusText() const {
+    return statusPanel_->text();
+}
+
+void TReportForm::setFontColor(std::int32_t value) {
+    fontColor_ = value;
+    QPalette palette = RichEdit1->palette();
+    palette.setColor(QPalette::Text, TextColor());
+    RichEdit1->setPalette(palette);
+}
+
+QColor TReportForm::TextColor() const {
+    // A colour that hardly stands out from the page (white on white, say) would hide the
+    // report; the text is then shown in the ordinary text colour, while the stored value is
+    // kept as it is.
+    const QPalette palette = QApplication::palette(RichEdit1);
+    const QColor color = ColorFromColorValue(fontColor_, palette);
+    const QColor page = palette.color(QPalette::Base);
+    return contrast(color, page) >= 2.0 ? color : palette.color(QPalette::Text);
+}
+
+void TReportForm::SetTabStops(const std::vector<double>& points) {
+    QList<QTextOption::Tab> tabs;
+    for (double position : points)
+        if (position > 0)
+            tabs.append(QTextOption::Tab(position * PixelsPerPoint, QTextOption::LeftTab));
+    QTextCursor cursor = RichEdit1->textCursor();
+    QTextBlockFormat format = cursor.blockFormat();
+    format.setTabPositions(tabs);
+    cursor.setBlockFormat(format);
+    RichEdit1->setTextCursor(cursor);
+}
+
+std::vector<double> TReportForm::TabStops() const {
+    std::vector<double> points;
+    for (const QTextOption::Tab& tab : RichEdit1->textCursor().blockFormat().tabPositions())
+        points.push_back(tab.position / PixelsPerPoint);
+    return points;
+}
+
+QString TReportForm::ReportPlainText() const {
+    if (RichEdit1->document()->isEmpty())
+        return QString();
+    QString text;
+    for (const QString& line : RichEdit1->toPlainText().split(QLatin1Char('\n')))
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+void TReportForm::printReport() {
+    const bool toFile = printer_.outputFormat() == QPrinter::PdfFormat;
+    if (toFile ? printer_.outputFileName().isEmpty() : printer_.printerName().isEmpty())
+        throw Exception("No printer is installed. Choose Setup to select a printer or to "
+                        "print the report to a PDF file.");
+    printer_.setDocName(ReportTitle);
+
+    // Margins measured in the report font on the printer: ten capital X's on the left and
+    // six text lines at the top; the page runs to the edges of the printable area.
+    const QFont font = RichEdit1->font();
+    const QFontMetricsF metrics(font, &printer_);
+    const double left = metrics.horizontalAdvance(QStringLiteral("XXXXXXXXXX"));
+    const double top = 6 * metrics.height();
+    const QRectF page(left, top, printer_.width() - left, printer_.height() - top);
+    if (page.width() <= 0 || page.height() <= 0)
+        throw Exception("The paper is too small for the report.");
+
+    std::unique_ptr<QTextDocument> document(RichEdit1->document()->clone());
+    document->documentLayout()->setPaintDevice(&printer_);
+    document->setDefaultFont(font);
+    document->setDocumentMargin(0);
+    document->setPageSize(page.size());
+
+    QPainter painter;
+    if (!painter.begin(&printer_))
+        throw Exception("The report could not be printed: the printer did not accept the job.");
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, TextColor());
+    for (int index = 0; index < document->pageCount(); ++index) {
+        if (index > 0 && !printer_.newPage())
+            throw Exception("The report could not be printed: a new page could not be started.");
+        painter.save();
+        painter.translate(page.left(), page.top() - index * page.height());
+        // The layout also draws a line that only touches the clip's lower edge; one device
+        // pixel less keeps the first line of the next page off this one.
+        context.clip = QRectF(0, index * page.height(), page.width(), page.height() - 1);
+        painter.setClipRect(context.clip);
+        document->documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
+    painter.end();
+}
+
+void TReportForm::ButtonPrintClick() {
+    setStatus(QStringLiteral("Printing report"));
+    try {
+        printReport();
+    } catch (const Exception& error) {
+        setStatus(QStringLiteral("Ready"));
+        if (ShowError)
+            ShowError(QString::fromStdString(error.message()));
+        return;
+    }
+    setStatus(QStringLiteral("Ready"));
+}
+
+void TReportForm::ButtonCopyClick() {
+    QGuiApplication::clipboard()->setText(ReportPlainText());
+    setStatus(QStringLiteral("Copied to Clipboard..."));
+}
+
+void TReportForm::ButtonEMailClick() {
+    MapiControl1->setShowDialog(true);
+    MapiControl1->Recipients().clear();
+    MapiControl1->setSubject(ReportTitle);
+    MapiControl1->setBody(ReportPlainText());
+    MapiControl1->AttachedFiles().clear();
+    MapiControl1->SendMail();
+}
+
+void TReportForm::ButtonSetupClick() {
+    setStatus(QStringLiteral("Set up printer"));
+    QPrintDialog dialog(&printer_, this);
+    dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
+    // The dialog only sets up the printer: its confirming button must not promise a print.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
+    dialog.exec();
+    setStatus(QStringLiteral("Ready"));
+}
+
+void TReportForm::ButtonFontClick() {
+    setStatus(QStringLiteral("Select suitable font for report"));
+    QFontDialog dialog(RichEdit1->font(), this);
+    dialog.setObjectName(QStringLiteral("FontDialog1"));
+    if (dialog.exec() == QDialog::Accepted) {
+        QFont font = dialog.selectedFont();
+        if (font.pointSize() <= 0) // a font sized in pixels keeps the report's size
+            font.setPointSize(RichEdit1->font().pointSize());
+        font.setPointSize(std::clamp(font.pointSize(), MinFontSize, MaxFontSize));
+        RichEdit1->setFont(font);
+        if (OnReportRefresh)
+            OnReportRefresh();
+    }
+    setStatus(QStringLiteral("Ready"));
+}
+
+void TReportForm::ButtonCloseClick() {
+    close();
+}
+
+} // namespace corvel

@@ -1,0 +1,169 @@
+#pragma once
+
+// TEntryGrid: a three-column string grid (caption, value, unit) whose rows come from definition
+// lines. Per row it decides how the value cell is edited: with the formatted in-place editor
+// held to the row's range, with spin buttons, with a property-editor button handing the value
+// to an outside handler, or with a pop-up list of choices. Every commit of a value raises
+// OnDoSetData.
+
+#include "grid/QxFields.h"
+#include "grid/QxGrids.h"
+
+#include <QListWidget>
+#include <QPixmap>
+#include <QPointer>
+#include <QStringList>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace corvel {
+
+class TEntryGrid;
+
+/// Shows a message to the user: `isError` an error dialog (error icon, one OK button), else a
+/// plain message. Replaceable so that tests and fuzzing record instead of opening dialogs.
+using GridMessageHook = std::function<void(const QString& text, bool isError)>;
+/// Installs `hook` and returns the one it replaces; an empty hook restores the message boxes.
+GridMessageHook SetGridMessageHook(GridMessageHook hook);
+
+/// The glyph named "PULLDNPIC" (10 × 10 down arrow), "SPINUPPIC" or "SPINDNPIC" (6 × 4 arrows)
+/// or "PROPEDPIC" (10 × 10 ellipsis); a null pixmap for any other name.
+QPixmap GridGlyph(const QString& name);
+
+/// The entry grid's pop-up list of choices: it hides itself when it loses the focus.
+class TMyListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TMyListBox(TEntryGrid* grid);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    TEntryGrid* grid_;
+};
+
+class TEntryGrid : public QxStringGrid {
+    Q_OBJECT
+public:
+    explicit TEntryGrid(QWidget* parent = nullptr);
+    ~TEntryGrid() override;
+
+    /// The definition lines, line 0 the header. Assigning copies them and rebuilds the rows.
+    const QStringList& Lines() const { return lines_; }
+    void SetLines(const QStringList& lines);
+    char Delim() const { return delim_; }
+    void SetDelim(char delim) { delim_ = delim; }
+    QColor ColorEditCol() const { return colorEditCol_; }
+    void SetColorEditCol(const QColor& color);
+    QColor ColorEditMode() const { return colorEditMode_; }
+    void SetColorEditMode(const QColor& color) { colorEditMode_ = color; }
+    QColor ColorEditModeText() const { return colorEditModeText_; }
+    void SetColorEditModeText(const QColor& color) { colorEditModeText_ = color; }
+
+    /// Raised after a click in the unit column has been handed to the unit-click hook.
+    std::function<void(QObject* Sender, int ARow)> OnAfterRightClick;
+    /// Called on a press in the unit column of a row that has a field, with the grid, the row,
+    /// the mouse position on screen and the row's field. Nothing in the program installs it.
+    std::function<void(TEntryGrid* grid, int row, int x, int y, TField& field)> UnitClickHook;
+
+    /// Discards the fields and rebuilds rows and fields from Lines.
+    void RebuildRows();
+    /// Builds the field of one row from its definition line and fills the row's cells.
+    TField* ParseRowDef(int row);
+    /// Makes `row` a property-editor row with `handler`, whatever its definition line said.
+    void SetPropEditor(int row, TPropEditEvent handler);
+    Variant GetValue(int col, int row);
+    void SetValue(int col, int row, const Variant& value);
+    /// The row's minimum (maximum) in displayed measure; 0 for a row that is not numeric.
+    double RangeLo(int row);
+    double RangeHi(int row);
+    /// The load step that follows setting the stored properties: rebuilds the rows and creates
+    /// the buttons and the choice list once.
+    void Loaded();
+
+    /// The field of `row`, null when the row has none.
+    TField* Field(int row) const;
+    int FieldCount() const { return static_cast<int>(fields_.size()); }
+
+    QToolButton* PullDownButton() const { return pullDown_; }
+    QToolButton* SpinUpButton() const { return spinUp_; }
+    QToolButton* SpinDownButton() const { return spinDown_; }
+    QToolButton* PropEdButton() const { return propEd_; }
+    TMyListBox* ChoiceList() const { return list_; }
+
+    void SpinUpClick();
+    void SpinDownClick();
+    void PropEdClick();
+    /// Shows the choice list for the current row, or hides it when it shows.
+    void PullDownRelease();
+
+protected:
+    bool CanEditShow() override;
+    bool SelectCell(int col, int row) override;
+    void UpdateEditContents() override;
+    void DrawCell(int col, int row, const QRect& rect, QxGridDrawState state) override;
+    QString EditorFormat(int col, int row) override;
+    void FocusEntered() override;
+    void TopLeftChanged() override;
+    void ColWidthsChanged() override;
+    void DblClick() override;
+
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    friend class TMyListBox;
+
+    void createButtons();
+    void hideButtons();
+    void placeButtons(int row);
+    void showChoiceList();
+    void hideChoiceList(bool focusGrid);
+    void takeChoice();
+    void cycleChoice(bool next);
+    bool enumRowEnabled(int row) const;
+    bool overEnumValueCell(const QPoint& viewportPos) const;
+    void showError(const QString& text);
+    void showMessage(const QString& text);
+
+    QStringList lines_;
+    char delim_ = ';';
+    QColor colorEditCol_;
+    QColor colorEditMode_;
+    QColor colorEditModeText_;
+    std::vector<std::unique_ptr<TField>> fields_;
+
+    // The selected row's editing context.
+    TField* currentField_ = nullptr;
+    QString currentFormat_ = "%S";
+    /// The format of the cell the editor was loaded for, kept until its commit.
+    QString editFormat_ = "%S";
+    int currentDisplayMode_ = 1;
+    double rangeLo_ = 0;
+    double rangeHi_ = 0;
+    TNumField* currentNumField_ = nullptr;
+    TEnumField* currentEnumField_ = nullptr;
+    /// The buttons the selected row shows, placed again whenever the view scrolls or resizes.
+    enum : unsigned { kPropEdButton = 1, kSpinButtons = 2, kPullDownButton = 4 };
+    unsigned wantedButtons_ = 0;
+
+    // The buttons live on the grid's parent, which may delete them first.
+    QPointer<QToolButton> pullDown_;
+    QPointer<QToolButton> spinUp_;
+    QPointer<QToolButton> spinDown_;
+    QPointer<QToolButton> propEd_;
+    TMyListBox* list_ = nullptr;
+    int unitCol_ = 2;
+};
+
+} // namespace corvel

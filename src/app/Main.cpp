@@ -1,0 +1,523 @@
+#include "app/Main.h"
+
+#include "app/RoughForm.h"
+#include "grid/QxEntryGrid.h"
+#include "platform/RegIniFile.h"
+#include "report/QxReporter.h"
+#include "shell/Folders.h"
+#include "shell/Placement.h"
+#include "shell/QxAboutDlg.h"
+#include "shell/QxIniFiles.h"
+#include "shell/QxVerInfo.h"
+#include "shell/Startup.h"
+#include "units/NumberText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPixmap>
+#include <QMenuBar>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvel {
+
+const QStringList kInputGridLines = {
+    QStringLiteral("Property; Value; Units"),
+    QStringLiteral("Water Flowrate; %0.4f; l/s; NPE; 0.01; 5000"),
+    QStringLiteral("Water Velocity; %0.3f; m/s; NPE; 0.01; 50"),
+    QStringLiteral("Inside Diameter; %0.2f; mm; NPE; 0.10; 5000"),
+    QStringLiteral("Mean Temperature; %0.1f; °C; NPE; -20; 200"),
+    QStringLiteral("Surface Roughness; %0.5f; mm; NPE; 0.0001; 200"),
+};
+
+namespace {
+
+const char* const kSettingsSection = "Settings";
+const char* const kCaseSection = "Store";
+const char* const kCaseFile = "Corvel.ini";
+constexpr int kDesignColumnWidths[] = {114, 68, 59};
+constexpr int kListColumnWidths[] = {113, 70, 60};
+constexpr int kValueColumn = 1;
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+/// A stored input counts only inside the range the grid admits for it (and 0 for flowrate,
+/// diameter and roughness, which a case file can hold); anything else is treated as missing.
+double storedInput(double value, double lowest, double highest, double fallback) {
+    return std::isfinite(value) && value >= lowest && value <= highest ? value : fallback;
+}
+
+} // namespace
+
+template <class Command> void TMainForm::guarded(Command&& command) {
+    try {
+        command();
+    } catch (const std::exception& error) {
+        ReportError(error.what());
+    }
+}
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Water Flow Calculator"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(230, 330);
+    resize(413, 313);
+
+    createActions();
+    createMenus();
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    setCentralWidget(central);
+    createGrid();
+    createList();
+    layout->addWidget(IOGrid1);
+    layout->addWidget(ListView1, 1);
+    createStatusBar();
+
+    AboutBoxDlg1 = new TAboutBoxDlg(this);
+    AboutBoxDlg1->setObjectName(QStringLiteral("AboutBoxDlg1"));
+    AboutBoxDlg1->SetProductName(QStringLiteral("Corvel"));
+    QFont productFont(QStringLiteral("Impact"));
+    productFont.setPixelSize(37);
+    AboutBoxDlg1->SetProductFont(productFont);
+    AboutBoxDlg1->SetShowWebb(true);
+    AboutBoxDlg1->SetStretchPic(true);
+    AboutBoxDlg1->SetComment(QStringLiteral("Loading..."));
+    AboutBoxDlg1->SetPicture(QPixmap(QStringLiteral(":/images/logo.jpg")));
+
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::SetCompanions(TRoughnessForm* roughness, TReportForm* report) {
+    roughness_ = roughness;
+    report_ = report;
+}
+
+void TMainForm::createActions() {
+    SolveAction = new QAction(QStringLiteral("Solve"), this);
+    SolveAction->setObjectName(QStringLiteral("SolveAction"));
+    SolveAction->setShortcut(Qt::Key_F9);
+    SolveAction->setStatusTip(QStringLiteral("Solve [shortcut F9]"));
+    SolveAction->setToolTip(QStringLiteral("Solve [shortcut F9]"));
+    connect(SolveAction, &QAction::triggered, this, [this] { guarded([this] { SolveActionExecute(); }); });
+
+    ExitAction = new QAction(QStringLiteral("E&xit"), this);
+    ExitAction->setObjectName(QStringLiteral("ExitAction"));
+    connect(ExitAction, &QAction::triggered, this, [this] { ExitActionExecute(); });
+
+    HelpAction = new QAction(QStringLiteral("&Help"), this);
+    HelpAction->setObjectName(QStringLiteral("HelpAction"));
+    HelpAction->setShortcut(QKeySequence::HelpContents);
+    connect(HelpAction, &QAction::triggered, this, [this] { guarded([this] { HelpActionExecute(); }); });
+
+    auto makeAction = [this](const char* name, const QString& caption, void (TMainForm::*handler)()) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        return action;
+    };
+    Open1 = makeAction("Open1", QStringLiteral("&Open"), &TMainForm::Open1Click);
+    Save1 = makeAction("Save1", QStringLiteral("&Save"), &TMainForm::Save1Click);
+    ReportPreview1 = makeAction("ReportPreview1", QStringLiteral("&Report Results"),
+                                &TMainForm::ReportPreview1Click);
+    Copy1 = makeAction("Copy1", QStringLiteral("&Copy"), &TMainForm::Copy1Click);
+    Copy1->setShortcut(QKeySequence::Copy);
+    AutoSize1 = makeAction("AutoSize1", QStringLiteral("&Auto Size"), &TMainForm::AutoSize1Click);
+    About1 = makeAction("About1", QStringLiteral("&About"), &TMainForm::About1Click);
+}
+
+void TMainForm::createMenus() {
+    QMenuBar* MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = MainMenu1->addMenu(QStringLiteral("&File"));
+    file->addAction(Open1);
+    file->addAction(Save1);
+    file->addSeparator();
+    file->addAction(ReportPreview1);
+    file->addSeparator();
+    file->addAction(ExitAction);
+    QMenu* edit = MainMenu1->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(Copy1);
+    MainMenu1->addAction(SolveAction);
+    QMenu* window = MainMenu1->addMenu(QStringLiteral("&Window"));
+    window->addAction(AutoSize1);
+    QMenu* help = MainMenu1->addMenu(QStringLiteral("&Help"));
+    help->addAction(HelpAction);
+    help->addSeparator();
+    help->addAction(About1);
+}
+
+void TMainForm::createGrid() {
+    IOGrid1 = new TEntryGrid(centralWidget());
+    IOGrid1->setObjectName(QStringLiteral("IOGrid1"));
+    IOGrid1->SetColCount(3);
+    IOGrid1->SetRowCount(6);
+    IOGrid1->SetDefaultColWidth(60);
+    IOGrid1->SetDefaultColFormatStr(QStringLiteral("%S"));
+    IOGrid1->SetDefaultRowHeight(16);
+    IOGrid1->SetFixedCols(0);
+    IOGrid1->SetScrollBars(QxScrollStyle::None);
+    IOGrid1->SetOptions(xgoFixedVertLine | xgoFixedHorzLine | xgoVertLine | xgoHorzLine |
+                        xgoColSizing | xgoEditing);
+    IOGrid1->SetAlwaysShowCell(false);
+    IOGrid1->SetBorderStyle(QxBorderStyle::None);
+    const QPalette& palette = IOGrid1->palette();
+    IOGrid1->SetColor(palette.color(QPalette::Button));
+    IOGrid1->SetColorEditCol(palette.color(QPalette::Base));
+    IOGrid1->SetColorEditMode(palette.color(QPalette::Base));
+    IOGrid1->SetColorEditModeText(palette.color(QPalette::Text));
+    IOGrid1->SetDelim(';');
+    IOGrid1->SetLines(kInputGridLines);
+    for (int col = 0; col < 3; ++col)
+        IOGrid1->SetColWidths(col, kDesignColumnWidths[col]);
+    IOGrid1->Loaded();
+    IOGrid1->setFixedHeight(108);
+
+    IOGrid1->OnDoSetData = [this](QObject*, int col, int row) {
+        guarded([this, col, row] { IOGrid1DoSetData(col, row); });
+    };
+    IOGrid1->OnDrawCell = [this](QObject*, int, int row, const QRect&, QxGridDrawState) {
+        if (row == 0)
+            FitListColumns();
+    };
+}
+
+void TMainForm::createList() {
+    ListView1 = new QTableWidget(static_cast<int>(kResultCount), 3, centralWidget());
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->horizontalHeader()->hide();
+    ListView1->verticalHeader()->hide();
+    ListView1->setShowGrid(true);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setFocusPolicy(Qt::NoFocus);
+    ListView1->setWordWrap(false);
+    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
+    for (int col = 0; col < 3; ++col)
+        ListView1->setColumnWidth(col, kListColumnWidths[col]);
+    const ResultRows rows = InitialResultRows();
+    for (int i = 0; i < static_cast<int>(kResultCount); ++i) {
+        const ResultRow& row = rows[static_cast<std::size_t>(i)];
+        ListView1->setItem(i, 0, new QTableWidgetItem(qs(row.caption)));
+        ListView1->setItem(i, 1, new QTableWidgetItem(qs(row.value)));
+        ListView1->setItem(i, 2, new QTableWidgetItem(qs(row.units)));
+    }
+}
+
+void TMainForm::createStatusBar() {
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    statusPanels_[0] = new QLabel(StatusBar1);
+    statusPanels_[0]->setFixedWidth(120);
+    statusPanels_[1] = new QLabel(StatusBar1);
+    statusPanels_[1]->setMinimumWidth(50);
+    StatusBar1->addWidget(statusPanels_[0]);
+    StatusBar1->addWidget(statusPanels_[1], 1);
+}
+
+void TMainForm::setStatus(int panel, const QString& text) { statusPanels_[panel]->setText(text); }
+
+QString TMainForm::StatusText(int panel) const { return statusPanels_[panel]->text(); }
+
+std::string TMainForm::CaseFileName() const { return programFolder_ + kCaseFile; }
+
+void TMainForm::FormCreate() {
+    programFolder_ = Shell().ProgramFolder;
+    RestoreFormPlacement(*this, false, true);
+
+    const TRegIniFile settings(Shell().SettingsKeyName);
+    for (int col = 0; col < 3; ++col) {
+        const int width = settings.ReadInteger(kSettingsSection, "Col" + std::to_string(col),
+                                               IOGrid1->ColWidths(col));
+        // A width that no one could have dragged counts as missing.
+        if (width >= 4 && width <= 2000)
+            IOGrid1->SetColWidths(col, width);
+    }
+    Flow.SetInputs(
+        storedInput(settings.ReadFloat(kSettingsSection, "Q", kDefaultFlowRate), 0, 5, kDefaultFlowRate),
+        storedInput(settings.ReadFloat(kSettingsSection, "d", kDefaultDiameter), 0, 5, kDefaultDiameter),
+        storedInput(settings.ReadFloat(kSettingsSection, "t", kDefaultTemperature), -20, 200,
+                    kDefaultTemperature),
+        storedInput(settings.ReadFloat(kSettingsSection, "k", kDefaultRoughness), 0, 0.2,
+                    kDefaultRoughness));
+
+    const std::string program = RunningProgramPath();
+    std::string fileVersion = "1.0.0.0";
+    try {
+        setWindowTitle(qs(ProductCaption(program)));
+        fileVersion = FileVersionText(program);
+    } catch (const std::exception&) {
+        // A program without version data keeps its designed caption.
+    }
+    AboutBoxDlg1->SetVersion(qs(fileVersion.substr(0, fileVersion.rfind('.'))));
+    AboutBoxDlg1->SetDetailLines({QStringLiteral("Calculated with Corvel ") +
+                                  AboutBoxDlg1->Version() +
+                                  QStringLiteral(", water flowing full in a round pipe.")});
+
+    IOGrid1->SetPropEditor(kDiameterRow, [this](Variant& value) { return PickPipeSize(value); });
+    IOGrid1->SetPropEditor(kRoughnessRow,
+                           [this](Variant& value) { return OpenRoughnessGuide(value); });
+
+    Flow.EditOrder = "QDV";
+    Flow.Derived = 0;
+    ShowInputs();
+}
+
+void TMainForm::FormActivate() {
+    if (report_)
+        report_->OnReportRefresh = [this] { ComposeReport(); };
+    guarded([this] { SolveActionExecute(); });
+}
+
+void TMainForm::FormClose() {
+    SaveFormPlacement(*this);
+    try {
+        TRegIniFile settings(Shell().SettingsKeyName);
+        for (int col = 0; col < 3; ++col)
+            settings.WriteInteger(kSettingsSection, "Col" + std::to_string(col),
+                                  IOGrid1->ColWidths(col));
+        settings.WriteFloat(kSettingsSection, "Q", Flow.FlowRate);
+        settings.WriteFloat(kSettingsSection, "d", Flow.Diameter);
+        settings.WriteFloat(kSettingsSection, "t", Flow.Temperature);
+        settings.WriteFloat(kSettingsSection, "k", Flow.Roughness);
+    } catch (const std::exception&) {
+        // The settings store could not be written; the program is closing all the same.
+    }
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QMainWindow::event(event);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    if (report_)
+        report_->hide();
+    event->accept();
+}
+
+void TMainForm::ReadInputs() {
+    InputTexts texts;
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        texts[static_cast<std::size_t>(row - 1)] = IOGrid1->Cells(kValueColumn, row).toStdString();
+    Flow.ReadInputs(texts);
+}
+
+void TMainForm::ShowInputs() {
+    const InputTexts texts = Flow.ShowInputs();
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        IOGrid1->SetCells(kValueColumn, row, qs(texts[static_cast<std::size_t>(row - 1)]));
+    setStatus(0, QStringLiteral("Modified..."));
+    setStatus(1, qs(Flow.GivenPairText()));
+}
+
+void TMainForm::SolveActionExecute() {
+    ReadInputs(); // an unreadable grid text ends the command with the error report
+    const SolveOutcome outcome = Flow.Solve([this] {
+        ShowResults();
+        ComposeReport();
+    });
+    setStatus(0, QString::fromLatin1(outcome.statusText()));
+}
+
+void TMainForm::IOGrid1DoSetData(int, int ARow) {
+    ReadInputs();
+    Flow.ApplyEdit(ARow);
+    ShowInputs();
+}
+
+void TMainForm::FitListColumns() {
+    for (int col = 0; col < 3; ++col)
+        if (ListView1->columnWidth(col) != IOGrid1->ColWidths(col))
+            ListView1->setColumnWidth(col, IOGrid1->ColWidths(col));
+}
+
+int TMainForm::PickPipeSize(Variant&) {
+    Flow.PickPipeSize();
+    ShowInputs();
+    return 0;
+}
+
+int TMainForm::OpenRoughnessGuide(Variant&) {
+    if (roughness_ && roughness_->exec() == QDialog::Accepted) {
+        Flow.Roughness = roughness_->SelectedRoughness * 0.001;
+        ShowInputs();
+    }
+    return 0;
+}
+
+void TMainForm::ShowResults() {
+    const auto values = ResultValueTexts(Flow);
+    for (int i = 0; i < static_cast<int>(kResultCount); ++i)
+        ListView1->item(i, 1)->setText(qs(values[static_cast<std::size_t>(i)]));
+}
+
+void TMainForm::Copy1Click() {
+    ResultRows rows;
+    for (int i = 0; i < ListView1->rowCount() && i < static_cast<int>(kResultCount); ++i)
+        rows[static_cast<std::size_t>(i)] = {ListView1->item(i, 0)->text().toStdString(),
+                                             ListView1->item(i, 1)->text().toStdString(),
+                                             ListView1->item(i, 2)->text().toStdString()};
+    QApplication::clipboard()->setText(qs(ClipboardText(rows)));
+}
+
+void TMainForm::ComposeReport() {
+    if (!report_)
+        return;
+    QTextEdit* edit = report_->RichEdit1;
+    edit->clear();
+    QTextCursor cursor(edit->document());
+    cursor.movePosition(QTextCursor::Start);
+    edit->setTextCursor(cursor);
+    report_->SetTabStops({100, 160, 200, 0});
+    cursor = edit->textCursor();
+
+    QTextCharFormat plain;
+    plain.setFont(edit->font());
+    plain.setForeground(report_->TextColor());
+    QTextCharFormat bold = plain;
+    bold.setFontWeight(QFont::Bold);
+    QTextCharFormat title = bold;
+    title.setFontUnderline(true);
+    QTextCharFormat italic = plain;
+    italic.setFontItalic(true);
+
+    // The document starts with one empty paragraph: the report's first, blank line.
+    bool first = true;
+    auto append = [&](const QString& text, const QTextCharFormat& format) {
+        if (!first)
+            cursor.insertBlock();
+        first = false;
+        cursor.setCharFormat(format);
+        cursor.insertText(text, format);
+    };
+    append(QString(), plain);
+    append(QStringLiteral("Corvel Report"), title);
+    append(QString(), plain);
+    append(QStringLiteral("Input"), bold);
+    const int lastRow = static_cast<int>(IOGrid1->Lines().size()) - 1;
+    for (int row = 1; row <= lastRow; ++row)
+        append(qs(formatText("%s\t%s\t%s", {IOGrid1->Cells(0, row).toStdString(),
+                                            IOGrid1->Cells(1, row).toStdString(),
+                                            IOGrid1->Cells(2, row).toStdString()})),
+               plain);
+    append(QString(), plain);
+    append(QStringLiteral("Results"), bold);
+    for (int i = 0; i < ListView1->rowCount(); ++i)
+        append(ListView1->item(i, 0)->text() + '\t' + ListView1->item(i, 1)->text() + '\t' +
+                   ListView1->item(i, 2)->text(),
+               plain);
+    append(QString(), plain);
+    const QStringList details = AboutBoxDlg1->DetailLines();
+    append(details.isEmpty() ? QString() : details.first(), italic);
+
+    cursor.movePosition(QTextCursor::Start);
+    edit->setTextCursor(cursor);
+}
+
+void TMainForm::ReportPreview1Click() {
+    SolveActionExecute();
+    if (report_) {
+        report_->show();
+        report_->raise();
+    }
+}
+
+void TMainForm::Open1Click() {
+    TIniFile caseFile(CaseFileName());
+    auto read = [&](const char* key, double fallback) {
+        try {
+            return readReal(caseFile.GetString(kCaseSection, key, ""));
+        } catch (const EConvertError&) {
+            return fallback;
+        }
+    };
+    const double q = read("Q", kDefaultFlowRate);
+    const double d = read("d", kDefaultDiameter);
+    const double t = read("t", kDefaultTemperature);
+    const double k = read("k", kDefaultRoughness);
+    Flow.SetInputs(q, d, t, k);
+    ShowInputs();
+    SolveActionExecute();
+}
+
+void TMainForm::Save1Click() {
+    TIniFile caseFile(CaseFileName());
+    caseFile.PutString(kCaseSection, "Q", formatText("%0.6f", {Flow.FlowRate}));
+    caseFile.PutString(kCaseSection, "d", formatText("%0.6f", {Flow.Diameter}));
+    caseFile.PutString(kCaseSection, "t", formatText("%0.6f", {Flow.Temperature}));
+    caseFile.PutString(kCaseSection, "k", formatText("%0.6f", {Flow.Roughness}));
+}
+
+void TMainForm::AutoSize1Click() {
+    const QFontMetrics metrics(IOGrid1->font());
+    int gridWidth = 0;
+    for (int col = 0; col < IOGrid1->ColCount(); ++col) {
+        int widest = 50;
+        for (int row = 0; row < IOGrid1->RowCount(); ++row)
+            widest = std::max(widest, metrics.horizontalAdvance(IOGrid1->Cells(col, row)));
+        const int width = col == 0 ? std::max(widest + 10, 90)
+                          : col == 1 ? std::max(widest + 25, 60)
+                                     : widest + 15;
+        IOGrid1->SetColWidths(col, width);
+        gridWidth += width;
+    }
+    const int lineWidth = IOGrid1->GridLineWidth();
+    const int clientWidth = gridWidth + lineWidth * (IOGrid1->ColCount() + 1) - 1;
+    const int listHeight = static_cast<int>(
+        std::trunc(QFontMetrics(ListView1->font()).height() * 1.35 * ListView1->rowCount()));
+    const int gridHeight = (IOGrid1->RowHeights(0) + lineWidth) * IOGrid1->RowCount();
+    IOGrid1->setFixedHeight(gridHeight);
+    const int height = gridHeight + StatusBar1->height() + menuBar()->height() + listHeight;
+    resize(std::max(clientWidth, minimumWidth()), std::max(height, minimumHeight()));
+    FitListColumns();
+}
+
+QString TMainForm::HelpPagePath() const {
+    const QString besideProgram = qs(programFolder_) + QStringLiteral("Help/index.htm");
+    if (QFileInfo::exists(besideProgram))
+        return besideProgram;
+    // Installed: the program in <prefix>/bin, its data in <prefix>/share/corvel.
+    const QString installed =
+        qs(programFolder_) + QStringLiteral("../share/corvel/Help/index.htm");
+    if (QFileInfo::exists(installed))
+        return QFileInfo(installed).canonicalFilePath();
+    const QString located = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                   QStringLiteral("corvel/Help/index.htm"));
+    return located.isEmpty() ? besideProgram : located;
+}
+
+void TMainForm::HelpActionExecute() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPagePath()));
+}
+
+void TMainForm::About1Click() { AboutBoxDlg1->ShowAbout(); }
+
+void TMainForm::ExitActionExecute() { close(); }
+
+} // namespace corvel

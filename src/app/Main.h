@@ -1,0 +1,107 @@
+#pragma once
+
+// The main window: the input grid, the results list and the status bar over one flow case.
+// The window only moves texts between the case and its widgets; the case computes.
+
+#include "app/FlowCase.h"
+#include "app/Results.h"
+#include "units/QxConv.h"
+
+#include <QMainWindow>
+
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTableWidget;
+
+namespace corvel {
+
+class TAboutBoxDlg;
+class TEntryGrid;
+class TReportForm;
+class TRoughnessForm;
+
+/// The definition lines of the input grid, header first.
+extern const QStringList kInputGridLines;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    /// Creates the window with its settings read.
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    /// The roughness guide and the report window, made after the main window and living as
+    /// long as the program; the window needs them from its first activation on.
+    void SetCompanions(TRoughnessForm* roughness, TReportForm* report);
+
+    TEntryGrid* IOGrid1 = nullptr;
+    QTableWidget* ListView1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QAction* SolveAction = nullptr;
+    QAction* ExitAction = nullptr;
+    QAction* HelpAction = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* ReportPreview1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* AutoSize1 = nullptr;
+    QAction* About1 = nullptr;
+    TAboutBoxDlg* AboutBoxDlg1 = nullptr;
+
+    /// The flow case the window shows.
+    FlowCase Flow;
+
+    void SolveActionExecute();
+    void ReadInputs();
+    void ShowInputs();
+    void IOGrid1DoSetData(int ACol, int ARow);
+    void FitListColumns();
+    int PickPipeSize(Variant& value);
+    int OpenRoughnessGuide(Variant& value);
+    void ShowResults();
+    void Copy1Click();
+    void ComposeReport();
+    void ReportPreview1Click();
+    void Open1Click();
+    void Save1Click();
+    void AutoSize1Click();
+    void HelpActionExecute();
+    void About1Click();
+    void ExitActionExecute();
+
+    /// The texts of the two status-bar panels.
+    QString StatusText(int panel) const;
+    /// The full path of the case file, "Corvel.ini" in the program's folder.
+    std::string CaseFileName() const;
+    /// Where the help page is found: beside the program, else in the installed data folder.
+    QString HelpPagePath() const;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createGrid();
+    void createList();
+    void createStatusBar();
+    void FormCreate();
+    void FormActivate();
+    void FormClose();
+    void setStatus(int panel, const QString& text);
+    /// Runs a user command; an error that escapes it goes to the general error report.
+    template <class Command> void guarded(Command&& command);
+
+    TReportForm* report_ = nullptr;
+    TRoughnessForm* roughness_ = nullptr;
+    QLabel* statusPanels_[2] = {nullptr, nullptr};
+    std::string programFolder_;
+};
+
+} // namespace corvel

@@ -1,0 +1,286 @@
+#include "app/Main.h"
+
+#include "app/RoughForm.h"
+#include "grid/QxEntryGrid.h"
+#include "report/QxReporter.h"
+#include "shell/Folders.h"
+#include "shell/Startup.h"
+#include "units/NumberText.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+namespace corvel {
+namespace {
+
+const char* const kSettingsKey = "Software\\Kestrone\\corvel-main-test";
+
+/// A main window with its two companions, settings and case file in a folder of the test's
+/// own; errors that reach the general error report are recorded, and a modal dialog that no
+/// test step expects is closed and reported instead of hanging the run.
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        Shell().ProgramFolder = folder_.path().toStdString() + "/";
+        Shell().SettingsKeyName = kSettingsKey;
+        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-main-test")).clear();
+        errors_.clear();
+        previousHook_ = SetErrorReportHook([this](const std::string& message) {
+            errors_.push_back(message);
+        });
+        watchdog_.setInterval(200);
+        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && !expectingModal_) {
+                ADD_FAILURE() << "unexpected modal dialog " << modal->objectName().toStdString();
+                modal->close();
+            }
+        });
+        watchdog_.start();
+        open();
+    }
+
+    void TearDown() override {
+        watchdog_.stop();
+        form_.reset();
+        SetErrorReportHook(previousHook_);
+    }
+
+    void open() {
+        form_ = std::make_unique<TMainForm>();
+        roughness_ = new TRoughnessForm(form_.get());
+        report_ = new TReportForm(nullptr, form_.get());
+        form_->SetCompanions(roughness_, report_);
+        form_->show();
+        form_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+        // The first activation solves.
+    }
+
+    void reopen() {
+        form_->close();
+        form_.reset();
+        open();
+    }
+
+    TEntryGrid& grid() { return *form_->IOGrid1; }
+    QString value(int row) { return grid().Cells(1, row); }
+    QString result(int item) { return form_->ListView1->item(item, 1)->text(); }
+
+    /// Types `text` into the value cell of `row` as a user does: click to select, type (which
+    /// opens the editor), Enter.
+    void typeValue(int row, const QString& text) {
+        selectValueCell(row);
+        QTest::keyClicks(&grid(), text.left(1));
+        QWidget* editor = grid().InplaceEditor();
+        ASSERT_TRUE(editor != nullptr && editor->isVisible()) << "no editor on row " << row;
+        QTest::keyClicks(editor, text.mid(1));
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+
+    void selectValueCell(int row) {
+        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, grid().CellRect(1, row).center());
+    }
+
+    QTemporaryDir folder_;
+    std::unique_ptr<TMainForm> form_;
+    TRoughnessForm* roughness_ = nullptr;
+    TReportForm* report_ = nullptr;
+    std::vector<std::string> errors_;
+    ErrorReportHook previousHook_;
+    QTimer watchdog_;
+    bool expectingModal_ = false;
+};
+
+TEST_F(MainFormTest, StartsWithTheDefaultCaseSolved) {
+    EXPECT_EQ(value(1), "24.000");
+    EXPECT_EQ(value(2), "3.06");
+    EXPECT_EQ(value(3), "100.0");
+    EXPECT_EQ(value(4), "9.0");
+    EXPECT_EQ(value(5), "0.03000");
+    EXPECT_EQ(form_->StatusText(0), "Solved...");
+    EXPECT_EQ(form_->StatusText(1), "Flowrate, Diameter");
+    EXPECT_EQ(result(0), "3.06");
+    EXPECT_EQ(result(9), "229239");
+    EXPECT_EQ(result(10), "0.01744");
+    EXPECT_EQ(result(11), "Transition");
+    EXPECT_EQ(result(12), "0.8141");
+    EXPECT_EQ(grid().Cells(0, 0), "Property");
+    EXPECT_EQ(grid().Cells(2, 4), "°C");
+}
+
+TEST_F(MainFormTest, CaptionCarriesProductNameAndFileVersion) {
+    EXPECT_EQ(form_->windowTitle().toStdString(), "Corvel " CORVEL_TEST_VERSION);
+}
+
+TEST_F(MainFormTest, TypingAFlowrateDerivesTheVelocityThenF9Solves) {
+    typeValue(1, QStringLiteral("30"));
+    EXPECT_EQ(value(1), "30.000");
+    EXPECT_EQ(value(2), "3.82");
+    EXPECT_EQ(form_->StatusText(0), "Modified...");
+    EXPECT_EQ(result(0), "3.06") << "an edit does not solve";
+
+    QTest::keyClick(form_.get(), Qt::Key_F9);
+    EXPECT_EQ(form_->StatusText(0), "Solved...");
+    EXPECT_EQ(result(0), "3.82");
+    EXPECT_EQ(result(12), "1.243");
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, EditingVelocityMakesTheDiameterFollow) {
+    typeValue(2, QStringLiteral("2"));
+    EXPECT_EQ(value(3), "123.6");
+    EXPECT_EQ(form_->StatusText(1), "Velocity, Flowrate");
+}
+
+TEST_F(MainFormTest, CopyPutsTheThirteenResultLinesOnTheClipboard) {
+    form_->Copy1->trigger();
+    const QString text = QApplication::clipboard()->text();
+    EXPECT_EQ(text.count(QStringLiteral("\r\n")), 13);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Velocity,3.06,m/s\r\n")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Pressure Drop Rate,0.8141,kPa/m\r\n")));
+}
+
+TEST_F(MainFormTest, ReportHasTwentySixLinesWithItsStyles) {
+    QTextDocument* document = report_->RichEdit1->document();
+    ASSERT_EQ(document->blockCount(), 26);
+    const QTextBlock title = document->findBlockByNumber(1);
+    EXPECT_EQ(title.text(), "Corvel Report");
+    const QTextCharFormat titleFormat = title.begin().fragment().charFormat();
+    EXPECT_EQ(titleFormat.fontWeight(), QFont::Bold);
+    EXPECT_TRUE(titleFormat.fontUnderline());
+    EXPECT_EQ(document->findBlockByNumber(3).text(), "Input");
+    EXPECT_EQ(document->findBlockByNumber(4).text(), "Water Flowrate\t24.000\tl/s");
+    EXPECT_EQ(document->findBlockByNumber(11).text(), "Velocity\t3.06\tm/s");
+    EXPECT_EQ(document->findBlockByNumber(23).text(), "Pressure Drop Rate\t0.8141\tkPa/m");
+    const QTextBlock closing = document->findBlockByNumber(25);
+    EXPECT_TRUE(closing.begin().fragment().charFormat().fontItalic());
+    EXPECT_FALSE(closing.text().isEmpty());
+    const auto tabs = document->findBlockByNumber(4).blockFormat().tabPositions();
+    ASSERT_EQ(tabs.size(), 3);
+}
+
+TEST_F(MainFormTest, ClosingKeepsTheInputsForTheNextStart) {
+    typeValue(2, QStringLiteral("2"));
+    typeValue(4, QStringLiteral("60"));
+    reopen();
+    EXPECT_EQ(value(1), "24.000");
+    EXPECT_EQ(value(2), "2.00");
+    EXPECT_EQ(value(3), "123.6");
+    EXPECT_EQ(value(4), "60.0");
+}
+
+TEST_F(MainFormTest, AfterAFailedSolveTheNextStartShowsTheRecoveryCase) {
+    typeValue(1, QStringLiteral("50"));
+    grid().SetCells(1, 4, QStringLiteral("-237.3")); // beyond what the editor admits
+    form_->SolveActionExecute();
+    EXPECT_EQ(form_->StatusText(0), "Error...");
+    EXPECT_EQ(result(0), "3.06") << "the list keeps the last successful solve";
+    reopen();
+    EXPECT_EQ(value(1), "24.000");
+    EXPECT_EQ(value(3), "100.0");
+    EXPECT_EQ(value(4), "9.0");
+    EXPECT_EQ(value(5), "0.03000");
+}
+
+TEST_F(MainFormTest, UnreadableGridTextIsReportedAndKeepsTheResults) {
+    grid().SetCells(1, 1, QStringLiteral("abc"));
+    form_->SolveAction->trigger();
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0], "'abc' is not a valid floating point value");
+    EXPECT_EQ(result(0), "3.06");
+}
+
+TEST_F(MainFormTest, SaveAndOpenTheCaseFile) {
+    form_->Save1->trigger();
+    QFile file(QString::fromStdString(form_->CaseFileName()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    EXPECT_TRUE(text.contains(QStringLiteral("[Store]")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Q=0.024000")));
+    EXPECT_TRUE(text.contains(QStringLiteral("k=0.000030")));
+
+    typeValue(1, QStringLiteral("30"));
+    form_->Open1->trigger();
+    EXPECT_EQ(value(1), "24.000");
+    EXPECT_EQ(form_->StatusText(0), "Solved...");
+}
+
+TEST_F(MainFormTest, TinyRoughnessIsSavedAsZeroAndOpensAsSmooth) {
+    typeValue(5, QStringLiteral("0.0004"));
+    form_->Save1->trigger();
+    form_->Open1->trigger();
+    EXPECT_EQ(value(5), "0.00000");
+    EXPECT_EQ(result(11), "Smooth");
+}
+
+TEST_F(MainFormTest, OpeningAMissingCaseFileGivesTheDefaults) {
+    typeValue(1, QStringLiteral("30"));
+    form_->Open1->trigger();
+    EXPECT_EQ(value(1), "24.000");
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, DiameterButtonPicksTheStandardPipe) {
+    typeValue(1, QStringLiteral("50"));
+    selectValueCell(3);
+    ASSERT_TRUE(grid().PropEdButton()->isVisible());
+    QTest::mouseClick(grid().PropEdButton(), Qt::LeftButton);
+    EXPECT_EQ(value(3), "150.0"); // 49 l/s needs the 150 mm size (limit 55)
+    EXPECT_EQ(form_->StatusText(1), "Diameter, Flowrate");
+}
+
+TEST_F(MainFormTest, RoughnessButtonTakesTheGuidesChoice) {
+    selectValueCell(5);
+    ASSERT_TRUE(grid().PropEdButton()->isVisible());
+    expectingModal_ = true;
+    QTimer::singleShot(0, [this] {
+        roughness_->ComboBox1->setCurrentIndex(3);
+        roughness_->accept();
+    });
+    QTest::mouseClick(grid().PropEdButton(), Qt::LeftButton);
+    expectingModal_ = false;
+    EXPECT_EQ(value(5), "0.50000");
+    EXPECT_EQ(form_->StatusText(0), "Modified...");
+}
+
+TEST_F(MainFormTest, AutoSizeKeepsTheColumnMinimums) {
+    form_->AutoSize1->trigger();
+    EXPECT_GE(grid().ColWidths(0), 90);
+    EXPECT_GE(grid().ColWidths(1), 60);
+    EXPECT_GE(form_->width(), 230);
+    EXPECT_GE(form_->height(), 330);
+}
+
+TEST_F(MainFormTest, ResultsListFollowsTheGridColumns) {
+    grid().SetColWidths(0, 150);
+    grid().repaint();
+    QApplication::processEvents();
+    EXPECT_EQ(form_->ListView1->columnWidth(0), 150);
+}
+
+TEST_F(MainFormTest, MenusCarryTheirCaptionsAndShortcuts) {
+    EXPECT_EQ(form_->SolveAction->shortcut(), QKeySequence(Qt::Key_F9));
+    EXPECT_EQ(form_->SolveAction->text(), "Solve");
+    EXPECT_EQ(form_->ReportPreview1->text(), "&Report Results");
+    EXPECT_FALSE(form_->ListView1->focusPolicy() & Qt::TabFocus);
+}
+
+} // namespace
+} // namespace corvel

@@ -92,6 +92,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     layout->addWidget(IOGrid1);
     layout->addWidget(ListView1, 1);
     createStatusBar();
+    // Tall enough for all thirteen results in this desktop's font; a stored placement wins.
+    resize(413, menuBar()->sizeHint().height() + IOGrid1->height() +
+                    static_cast<int>(kResultCount) * ListView1->verticalHeader()->defaultSectionSize() +
+                    4 + StatusBar1->sizeHint().height());
 
     AboutBoxDlg1 = new TAboutBoxDlg(this);
     AboutBoxDlg1->setObjectName(QStringLiteral("AboutBoxDlg1"));
@@ -175,7 +179,9 @@ void TMainForm::createGrid() {
     IOGrid1->SetRowCount(6);
     IOGrid1->SetDefaultColWidth(60);
     IOGrid1->SetDefaultColFormatStr(QStringLiteral("%S"));
-    IOGrid1->SetDefaultRowHeight(16);
+    // Rows of 16 px, or taller where the desktop's font needs it.
+    const QFontMetrics metrics(IOGrid1->font());
+    IOGrid1->SetDefaultRowHeight(std::max(16, metrics.height() + 2));
     IOGrid1->SetFixedCols(0);
     IOGrid1->SetScrollBars(QxScrollStyle::None);
     IOGrid1->SetOptions(xgoFixedVertLine | xgoFixedHorzLine | xgoVertLine | xgoHorzLine |
@@ -189,10 +195,18 @@ void TMainForm::createGrid() {
     IOGrid1->SetColorEditModeText(palette.color(QPalette::Text));
     IOGrid1->SetDelim(';');
     IOGrid1->SetLines(kInputGridLines);
+    // The designed widths, widened where the desktop's font needs more room for the longest
+    // caption, value and unit of the grid and the results list.
+    const int widths[] = {
+        std::max(kDesignColumnWidths[0],
+                 metrics.horizontalAdvance(QStringLiteral("Diffusion Coefficient")) + 12),
+        std::max(kDesignColumnWidths[1], metrics.horizontalAdvance(QStringLiteral("Transition")) + 12),
+        std::max(kDesignColumnWidths[2], metrics.horizontalAdvance(QStringLiteral("mW/m-K")) + 12)};
     for (int col = 0; col < 3; ++col)
-        IOGrid1->SetColWidths(col, kDesignColumnWidths[col]);
+        IOGrid1->SetColWidths(col, widths[col]);
     IOGrid1->Loaded();
-    IOGrid1->setFixedHeight(108);
+    IOGrid1->setFixedHeight(std::max(108, (IOGrid1->DefaultRowHeight() + IOGrid1->GridLineWidth()) *
+                                              IOGrid1->RowCount()));
 
     IOGrid1->OnDoSetData = [this](QObject*, int col, int row) {
         guarded([this, col, row] { IOGrid1DoSetData(col, row); });
@@ -214,7 +228,7 @@ void TMainForm::createList() {
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setFocusPolicy(Qt::NoFocus);
     ListView1->setWordWrap(false);
-    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
+    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 2);
     for (int col = 0; col < 3; ++col)
         ListView1->setColumnWidth(col, kListColumnWidths[col]);
     const ResultRows rows = InitialResultRows();

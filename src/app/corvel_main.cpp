@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
                                        &mainForm);
         mainForm.SetCompanions(&roughnessForm, &reportForm);
         mainForm.show();
+        // Ask for the focus too: without a window manager no one else gives it, and the first
+        // activation is what solves the case.
+        mainForm.activateWindow();
         return application.exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QStringLiteral("Corvel"), QString::fromUtf8(error.what()));

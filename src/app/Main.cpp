@@ -100,9 +100,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     AboutBoxDlg1 = new TAboutBoxDlg(this);
     AboutBoxDlg1->setObjectName(QStringLiteral("AboutBoxDlg1"));
     AboutBoxDlg1->SetProductName(QStringLiteral("Corvel"));
-    QFont productFont(QStringLiteral("Impact"));
-    productFont.setPixelSize(37);
-    AboutBoxDlg1->SetProductFont(productFont);
+    AboutBoxDlg1->SetProductFont(ImpactFont(37));
     AboutBoxDlg1->SetShowWebb(true);
     AboutBoxDlg1->SetStretchPic(true);
     AboutBoxDlg1->SetComment(QStringLiteral("Loading..."));

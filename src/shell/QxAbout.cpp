@@ -1,5 +1,6 @@
 #include "shell/QxAbout.h"
 
+#include "shell/QxAboutDlg.h"
 #include "shell/URLLabel.h"
 
 #include <QCheckBox>
@@ -8,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+
+#include <algorithm>
 
 namespace corvel {
 
@@ -44,9 +47,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Splash->setAlignment(Qt::AlignCenter);
 
     DeveloperName = makeLabel(this, "DeveloperName", QRect(94, 3, 187, 26), 0);
-    QFont developerFont(QStringLiteral("Impact"));
-    developerFont.setPixelSize(19);
-    DeveloperName->setFont(developerFont);
+    DeveloperName->setFont(ImpactFont(19));
     ProductName = makeLabel(this, "ProductName", QRect(94, 32, 187, 46), 0);
     Version = makeLabel(this, "Version", QRect(94, 81, 187, 20), 11);
     Description = makeLabel(this, "Description", QRect(94, 108, 183, 33), 0);
@@ -88,10 +89,20 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
 
+    // Where the desktop's font is wider than the one the box was laid out for, the box grows
+    // so that the check box's text is not cut off by the OK button.
+    const int extra = std::max(0, CBSplash->x() + CBSplash->sizeHint().width() + 4 - OKBtn->x());
+    if (extra > 0) {
+        setFixedSize(284 + extra, 298);
+        CBSplash->resize(CBSplash->sizeHint().width(), CBSplash->height());
+        OKBtn->move(OKBtn->x() + extra, OKBtn->y());
+        DetailMemo->resize(DetailMemo->width() + extra, DetailMemo->height());
+    }
+
     Comment = new QStatusBar(this);
     Comment->setObjectName(QStringLiteral("Comment"));
     Comment->setSizeGripEnabled(false);
-    Comment->setGeometry(0, 298 - 20, 284, 20);
+    Comment->setGeometry(0, 298 - 20, width(), 20);
 }
 
 } // namespace corvel

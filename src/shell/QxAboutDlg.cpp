@@ -24,8 +24,17 @@ TAboutBoxDlg::TAboutBoxDlg(QObject* owner)
       email_(QStringLiteral("support@kestrone.example")),
       webCaption_(QStringLiteral("www.kestrone.example")),
       webUrl_(QStringLiteral("www.kestrone.example")), comment_(QStringLiteral("Loading...")) {
-    productFont_ = QFont(QStringLiteral("Impact"));
-    productFont_.setPointSize(22);
+    productFont_ = ImpactFont(29); // 22 pt at 96 pixels per inch
+}
+
+QFont ImpactFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("Impact"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setBold(true);
+    font.setPixelSize(pixelSize);
+    return font;
 }
 
 void StoreShowAtStartup(bool value) {

@@ -88,6 +88,10 @@ private:
     unsigned interval_ = 2500;
 };
 
+/// The about box's display font "Impact" at `pixelSize`, falling back to a bold condensed sans
+/// serif where Impact is not installed (fontconfig would otherwise pick any font, even symbols).
+QFont ImpactFont(int pixelSize);
+
 /// Stores the start-up preference: "Settings" / "SplashScreen" in the per-user settings, and
 /// the process-wide value.
 void StoreShowAtStartup(bool value);

@@ -464,60 +464,34 @@ void TEntryGrid::FocusEntered() {
 
 // ---- Spin and property-editor buttons -------------------------------------------------------
 
-void TEntryGrid::SpinUpClick() {
-    TNumField* f = currentNumField_;
-    if (!f)
-        return;
-    const int row = Row();
-    try {
-        double v = VariantReal(GetValue(1, row));
-        if (v == f->Max)
-            return;
-        if (f->OnSpinUp) {
-            v = f->OnSpinUp(v);
-        } else {
-            const bool positive = v > 0;
-            v = atDisplayPrecision(*f, v);
-            const double q = v / f->Step;
-            double r = (q - std::trunc(q)) * f->Step;
-            if (std::fabs(r) < kSpinTolerance)
-                r = 0;
-            v -= r;
-            if (r == 0 || positive)
-                v += f->Step;
-        }
-        if (v < f->Min)
-            v = f->Min;
-        if (v > f->Max)
-            v = f->Max;
-        SetValue(1, row, v);
-        DoSetData(1, row);
-    } catch (const Exception&) {
-        // A value cell that does not hold a number is left alone.
-    }
-}
+void TEntryGrid::SpinUpClick() { spin(true); }
 
-void TEntryGrid::SpinDownClick() {
+void TEntryGrid::SpinDownClick() { spin(false); }
+
+void TEntryGrid::spin(bool up) {
     TNumField* f = currentNumField_;
     if (!f)
         return;
     const int row = Row();
     try {
         double v = VariantReal(GetValue(1, row));
-        if (v == f->Min)
+        if (v == (up ? f->Max : f->Min))
             return;
-        if (f->OnSpinDown) {
-            v = f->OnSpinDown(v);
+        if (const TSpinEvent& handler = up ? f->OnSpinUp : f->OnSpinDown) {
+            v = handler(v);
         } else {
-            const bool negative = v < 0;
+            // On the step grid a value moves one step. Off it, a value on the side of zero the
+            // step points to moves to the next grid value that way; one on the other side
+            // moves to the grid value nearer zero.
+            const bool towardStep = up ? v > 0 : v < 0;
             v = atDisplayPrecision(*f, v);
             const double q = v / f->Step;
             double r = (q - std::trunc(q)) * f->Step;
             if (std::fabs(r) < kSpinTolerance)
                 r = 0;
             v -= r;
-            if (r == 0 || negative)
-                v -= f->Step;
+            if (r == 0 || towardStep)
+                v += up ? f->Step : -f->Step;
         }
         if (v < f->Min)
             v = f->Min;

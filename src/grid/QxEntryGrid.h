@@ -124,6 +124,8 @@ protected:
 private:
     friend class TMyListBox;
 
+    /// One step of the spin buttons, up or down.
+    void spin(bool up);
     void createButtons();
     void hideButtons();
     void placeButtons(int row);

@@ -122,7 +122,7 @@ void TMainForm::createActions() {
     SolveAction->setShortcut(Qt::Key_F9);
     SolveAction->setStatusTip(QStringLiteral("Solve [shortcut F9]"));
     SolveAction->setToolTip(QStringLiteral("Solve [shortcut F9]"));
-    connect(SolveAction, &QAction::triggered, this, [this] { guarded([this] { SolveActionExecute(); }); });
+    connect(SolveAction, &QAction::triggered, this, [this] { solveReporting(false); });
 
     ExitAction = new QAction(QStringLiteral("E&xit"), this);
     ExitAction->setObjectName(QStringLiteral("ExitAction"));
@@ -207,7 +207,12 @@ void TMainForm::createGrid() {
                                               IOGrid1->RowCount()));
 
     IOGrid1->OnDoSetData = [this](QObject*, int col, int row) {
-        guarded([this, col, row] { IOGrid1DoSetData(col, row); });
+        try {
+            IOGrid1DoSetData(col, row);
+        } catch (const std::exception& error) {
+            reportedTexts_ = gridValueTexts();
+            ReportError(error.what());
+        }
     };
     IOGrid1->OnDrawCell = [this](QObject*, int, int row, const QRect&, QxGridDrawState) {
         if (row == 0)
@@ -254,7 +259,13 @@ void TMainForm::setStatus(int panel, const QString& text) { statusPanels_[panel]
 
 QString TMainForm::StatusText(int panel) const { return statusPanels_[panel]->text(); }
 
-std::string TMainForm::CaseFileName() const { return programFolder_ + kCaseFile; }
+std::string TMainForm::CaseFileName() const {
+    // Installed, the program's folder is not writable and Save could never succeed there.
+    const QFileInfo folder(qs(programFolder_));
+    const std::string& place = folder.isDir() && folder.isWritable() ? programFolder_
+                                                                    : Shell().UserDataFolder;
+    return WithTrailingBackslash(place) + kCaseFile;
+}
 
 void TMainForm::FormCreate() {
     programFolder_ = Shell().ProgramFolder;
@@ -301,7 +312,27 @@ void TMainForm::FormCreate() {
 void TMainForm::FormActivate() {
     if (report_)
         report_->OnReportRefresh = [this] { ComposeReport(); };
-    guarded([this] { SolveActionExecute(); });
+    solveReporting(true);
+}
+
+QStringList TMainForm::gridValueTexts() const {
+    QStringList texts;
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        texts << IOGrid1->Cells(kValueColumn, row);
+    return texts;
+}
+
+void TMainForm::solveReporting(bool onActivation) {
+    try {
+        SolveActionExecute();
+        reportedTexts_.clear();
+    } catch (const std::exception& error) {
+        const QStringList texts = gridValueTexts();
+        if (onActivation && texts == reportedTexts_)
+            return;
+        reportedTexts_ = texts;
+        ReportError(error.what());
+    }
 }
 
 void TMainForm::FormClose() {
@@ -469,21 +500,25 @@ void TMainForm::Open1Click() {
             return fallback;
         }
     };
-    const double q = read("Q", kDefaultFlowRate);
-    const double d = read("d", kDefaultDiameter);
-    const double t = read("t", kDefaultTemperature);
-    const double k = read("k", kDefaultRoughness);
-    Flow.SetInputs(q, d, t, k);
+    Flow.SetInputs(storedInput(read("Q", kDefaultFlowRate), 0, 5, kDefaultFlowRate),
+                   storedInput(read("d", kDefaultDiameter), 0, 5, kDefaultDiameter),
+                   storedInput(read("t", kDefaultTemperature), -20, 200, kDefaultTemperature),
+                   storedInput(read("k", kDefaultRoughness), 0, 0.2, kDefaultRoughness));
     ShowInputs();
+    StatusBar1->showMessage(QStringLiteral("Case opened from ") + qs(caseFile.FileName()), 5000);
     SolveActionExecute();
 }
 
 void TMainForm::Save1Click() {
+    // Six decimals at least, as the file has always had, and more where a value needs them to
+    // come back exactly (a roughness of 0.0003 mm would otherwise return as 0).
     TIniFile caseFile(CaseFileName());
-    caseFile.PutString(kCaseSection, "Q", formatText("%0.6f", {Flow.FlowRate}));
-    caseFile.PutString(kCaseSection, "d", formatText("%0.6f", {Flow.Diameter}));
-    caseFile.PutString(kCaseSection, "t", formatText("%0.6f", {Flow.Temperature}));
-    caseFile.PutString(kCaseSection, "k", formatText("%0.6f", {Flow.Roughness}));
+    caseFile.PutString(kCaseSection, "Q", exactFixedText(Flow.FlowRate, 6));
+    caseFile.PutString(kCaseSection, "d", exactFixedText(Flow.Diameter, 6));
+    caseFile.PutString(kCaseSection, "t", exactFixedText(Flow.Temperature, 6));
+    caseFile.PutString(kCaseSection, "k", exactFixedText(Flow.Roughness, 6));
+    caseFile.Flush();
+    StatusBar1->showMessage(QStringLiteral("Case saved in ") + qs(caseFile.FileName()), 5000);
 }
 
 void TMainForm::AutoSize1Click() {

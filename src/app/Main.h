@@ -76,7 +76,8 @@ public:
 
     /// The texts of the two status-bar panels.
     QString StatusText(int panel) const;
-    /// The full path of the case file, "Corvel.ini" in the program's folder.
+    /// The full path of the case file "Corvel.ini": in the program's folder when that folder is
+    /// writable (a build tree or a portable copy), otherwise in the user's data folder.
     std::string CaseFileName() const;
     /// Where the help page is found: beside the program, else in the installed data folder.
     QString HelpPagePath() const;
@@ -97,11 +98,17 @@ private:
     void setStatus(int panel, const QString& text);
     /// Runs a user command; an error that escapes it goes to the general error report.
     template <class Command> void guarded(Command&& command);
+    /// Solves; a grid text that cannot be read is reported, but only once for the same texts
+    /// when `onActivation`: closing the error box activates the window again.
+    void solveReporting(bool onActivation);
+    QStringList gridValueTexts() const;
 
     TReportForm* report_ = nullptr;
     TRoughnessForm* roughness_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     std::string programFolder_;
+    /// The value texts whose conversion error was last shown.
+    QStringList reportedTexts_;
 };
 
 } // namespace corvel

@@ -330,6 +330,15 @@ std::int32_t readInteger(std::string_view text) {
     return value;
 }
 
+std::string exactFixedText(double value, int minDecimals) {
+    for (int decimals = std::max(0, minDecimals); decimals <= kMaxPrecision; ++decimals) {
+        std::string text = fixedText(value, decimals);
+        if (std::isfinite(value) && readReal(text) == value)
+            return text;
+    }
+    return shortestRealText(value);
+}
+
 std::string shortestRealText(double value) {
     std::array<char, 32> buffer;
     const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);

@@ -63,4 +63,9 @@ std::int32_t readInteger(std::string_view text);
 /// The shortest text that readReal reads back as exactly `value` (which must be finite).
 std::string shortestRealText(double value);
 
+/// `value` in fixed notation with at least `minDecimals` decimals and as many more as it takes
+/// for readReal to read back exactly `value`; the shortest text (which may hold an exponent)
+/// for a value too small for 60 decimals.
+std::string exactFixedText(double value, int minDecimals);
+
 } // namespace corvel

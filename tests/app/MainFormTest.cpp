@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QPushButton>
 #include <QFile>
 #include <QSettings>
 #include <QStatusBar>
@@ -62,6 +63,8 @@ protected:
     }
 
     void open() {
+        if (Shell().UserDataFolder.empty())
+            Shell().UserDataFolder = folder_.path().toStdString() + "/";
         form_ = std::make_unique<TMainForm>();
         roughness_ = new TRoughnessForm(form_.get());
         report_ = new TReportForm(nullptr, form_.get());
@@ -222,12 +225,76 @@ TEST_F(MainFormTest, SaveAndOpenTheCaseFile) {
     EXPECT_EQ(form_->StatusText(0), "Solved...");
 }
 
-TEST_F(MainFormTest, TinyRoughnessIsSavedAsZeroAndOpensAsSmooth) {
-    typeValue(5, QStringLiteral("0.0004"));
+TEST_F(MainFormTest, SmallInputsSurviveSaveAndOpen) {
+    typeValue(5, QStringLiteral("0.0003"));
+    typeValue(1, QStringLiteral("0.0123"));
     form_->Save1->trigger();
+    QFile file(QString::fromStdString(form_->CaseFileName()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("k=0.0000003\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Q=0.0000123\n"))) << text.toStdString();
+    typeValue(5, QStringLiteral("0.1"));
     form_->Open1->trigger();
-    EXPECT_EQ(value(5), "0.00000");
-    EXPECT_EQ(result(11), "Smooth");
+    EXPECT_EQ(value(5), "0.00030");
+    EXPECT_EQ(value(1), "0.012");
+    EXPECT_NE(result(11), "Smooth");
+}
+
+TEST_F(MainFormTest, CaseFileGoesToTheUserDataFolderWhenTheProgramFolderIsReadOnly) {
+    QTemporaryDir userData;
+    Shell().ProgramFolder = "/nonexistent/corvel/";
+    Shell().UserDataFolder = userData.path().toStdString() + "/";
+    form_.reset();
+    open();
+    EXPECT_EQ(form_->CaseFileName(), Shell().UserDataFolder + "Corvel.ini");
+    form_->Save1->trigger();
+    EXPECT_TRUE(QFile::exists(userData.filePath(QStringLiteral("Corvel.ini"))));
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, GarbageInTheCaseFileGivesDefaultsForThoseKeysOnly) {
+    QFile file(QString::fromStdString(form_->CaseFileName()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Store]\nQ=nan\nd=-0.2\nt=1E999\nk=0.000100\n");
+    file.close();
+    form_->Open1->trigger();
+    EXPECT_EQ(value(1), "24.000");
+    EXPECT_EQ(value(3), "100.0");
+    EXPECT_EQ(value(4), "9.0");
+    EXPECT_EQ(value(5), "0.10000");
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, ZeroFlowrateAndZeroDiameterSolveToBadData) {
+    for (const char* store : {"[Store]\nQ=0.000000\n", "[Store]\nd=0.000000\n"}) {
+        QFile file(QString::fromStdString(form_->CaseFileName()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(store);
+        file.close();
+        form_->Open1->trigger();
+        EXPECT_EQ(form_->StatusText(0), "Solved...") << store;
+        EXPECT_EQ(result(11), "Bad Data") << store;
+        EXPECT_EQ(result(10), "0") << store;
+        EXPECT_EQ(result(12), "0") << store;
+    }
+}
+
+TEST_F(MainFormTest, AnUnreadableTextIsReportedOncePerUserAction) {
+    grid().SetCells(1, 2, QStringLiteral("."));
+    form_->SolveAction->trigger();
+    ASSERT_EQ(errors_.size(), 1u);
+    // Closing the error box activates the window again, and activation solves.
+    for (int i = 0; i < 3; ++i) {
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(form_.get(), &activate);
+    }
+    EXPECT_EQ(errors_.size(), 1u);
+    form_->SolveAction->trigger(); // the user asks again: the error shows again
+    EXPECT_EQ(errors_.size(), 2u);
+    grid().SetCells(1, 2, QStringLiteral("3.06"));
+    form_->SolveAction->trigger();
+    EXPECT_EQ(form_->StatusText(0), "Solved...");
 }
 
 TEST_F(MainFormTest, OpeningAMissingCaseFileGivesTheDefaults) {
@@ -238,12 +305,25 @@ TEST_F(MainFormTest, OpeningAMissingCaseFileGivesTheDefaults) {
 }
 
 TEST_F(MainFormTest, DiameterButtonPicksTheStandardPipe) {
-    typeValue(1, QStringLiteral("50"));
-    selectValueCell(3);
-    ASSERT_TRUE(grid().PropEdButton()->isVisible());
+    const std::pair<const char*, const char*> cases[] = {
+        {"24", "100.0"}, {"0.2", "15.0"}, {"2000", "750.0"}, {"50", "150.0"}};
+    for (const auto& [flow, diameter] : cases) {
+        typeValue(1, QString::fromLatin1(flow));
+        selectValueCell(3);
+        ASSERT_TRUE(grid().PropEdButton()->isVisible());
+        QTest::mouseClick(grid().PropEdButton(), Qt::LeftButton);
+        EXPECT_EQ(value(3), diameter) << flow << " l/s";
+        EXPECT_EQ(form_->StatusText(1), "Diameter, Flowrate");
+    }
+}
+
+TEST_F(MainFormTest, RoughnessGuideOkWithoutAChangeGivesDrawnTube) {
+    selectValueCell(5);
+    expectingModal_ = true;
+    QTimer::singleShot(0, [this] { QTest::mouseClick(roughness_->BitBtn1, Qt::LeftButton); });
     QTest::mouseClick(grid().PropEdButton(), Qt::LeftButton);
-    EXPECT_EQ(value(3), "150.0"); // 49 l/s needs the 150 mm size (limit 55)
-    EXPECT_EQ(form_->StatusText(1), "Diameter, Flowrate");
+    expectingModal_ = false;
+    EXPECT_EQ(value(5), "0.00150");
 }
 
 TEST_F(MainFormTest, RoughnessButtonTakesTheGuidesChoice) {
@@ -257,6 +337,32 @@ TEST_F(MainFormTest, RoughnessButtonTakesTheGuidesChoice) {
     QTest::mouseClick(grid().PropEdButton(), Qt::LeftButton);
     expectingModal_ = false;
     EXPECT_EQ(value(5), "0.50000");
+    EXPECT_EQ(form_->StatusText(0), "Modified...");
+}
+
+TEST_F(MainFormTest, ColumnWidthsAndPlacementComeBackAfterARestart) {
+    grid().SetColWidths(0, 170);
+    grid().SetColWidths(2, 77);
+    form_->move(40, 50);
+    form_->resize(450, 420);
+    const QRect before = form_->geometry();
+    reopen();
+    EXPECT_EQ(grid().ColWidths(0), 170);
+    EXPECT_EQ(grid().ColWidths(2), 77);
+    EXPECT_EQ(form_->size(), before.size());
+}
+
+TEST_F(MainFormTest, AFontChangeRebuildsTheReportWithoutASolve) {
+    typeValue(1, QStringLiteral("30")); // edited, not solved
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setPointSize(14);
+    report_->RichEdit1->setFont(font);
+    ASSERT_TRUE(report_->OnReportRefresh);
+    report_->OnReportRefresh();
+    QTextDocument* document = report_->RichEdit1->document();
+    EXPECT_EQ(document->findBlockByNumber(4).text(), "Water Flowrate\t30.000\tl/s");
+    EXPECT_EQ(document->findBlockByNumber(11).text(), "Velocity\t3.06\tm/s") << "no new solve";
+    EXPECT_EQ(document->findBlockByNumber(4).begin().fragment().charFormat().font().pointSize(), 14);
     EXPECT_EQ(form_->StatusText(0), "Modified...");
 }
 

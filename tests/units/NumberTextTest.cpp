@@ -139,6 +139,17 @@ TEST(ReadInteger, AcceptsAndRejects) {
     }
 }
 
+TEST(ExactFixedText, KeepsSixDecimalsAndAddsWhatTheValueNeeds) {
+    EXPECT_EQ(exactFixedText(0.024, 6), "0.024000");
+    EXPECT_EQ(exactFixedText(9, 6), "9.000000");
+    EXPECT_EQ(exactFixedText(0.00003, 6), "0.000030");
+    EXPECT_EQ(exactFixedText(0.0000003, 6), "0.0000003");
+    EXPECT_EQ(exactFixedText(0.0000123, 6), "0.0000123");
+    for (double value : {1.0 / 3, 2.0 / 3 * 1e-5, 123456.789, -20.0, 1e-30})
+        EXPECT_EQ(readReal(exactFixedText(value, 6)), value) << value;
+    EXPECT_EQ(readReal(exactFixedText(1e-300, 6)), 1e-300);
+}
+
 TEST(ShortestRealText, ReadsBackExactly) {
     for (double value : {0.1, 1.0 / 3, 229238.77590404081, 1e-300, -2.5e17, 0.0})
         EXPECT_EQ(readReal(shortestRealText(value)), value) << value;

@@ -7,7 +7,7 @@ namespace corvel {
 
 namespace {
 
-struct ResultSpec {
+struct ResultLine {
     const char* caption;
     const char* format;
     const char* units;
@@ -16,7 +16,7 @@ struct ResultSpec {
 };
 
 // Viscosity and conductivity are listed ×1e6 (mg/m-s and mW/m-K). The regime row has no field.
-const std::array<ResultSpec, kResultCount> kResultSpecs = {{
+const std::array<ResultLine, kResultCount> kResultLines = {{
     {"Velocity", "%0.2f", "m/s", &FlowCase::Velocity, 1},
     {"Density", "%0.1f", "kg/m³", &FlowCase::Density, 1},
     {"Heat Capacity", "%0.3f", "kJ/kg·K", &FlowCase::SpecificHeat, 1},
@@ -46,16 +46,16 @@ std::string RegimeName(int regime) {
 ResultRows InitialResultRows() {
     ResultRows rows;
     for (std::size_t i = 0; i < kResultCount; ++i)
-        rows[i] = {kResultSpecs[i].caption, i == kRegimeResultIndex ? "Turbulent" : "0",
-                   kResultSpecs[i].units};
+        rows[i] = {kResultLines[i].caption, i == kRegimeResultIndex ? "Turbulent" : "0",
+                   kResultLines[i].units};
     return rows;
 }
 
 std::array<double, kResultCount> ResultValues(const FlowCase& flowCase) {
     std::array<double, kResultCount> values{};
     for (std::size_t i = 0; i < kResultCount; ++i) {
-        const ResultSpec& spec = kResultSpecs[i];
-        values[i] = spec.field ? flowCase.*spec.field * spec.scale : flowCase.Regime;
+        const ResultLine& line = kResultLines[i];
+        values[i] = line.field ? flowCase.*line.field * line.scale : flowCase.Regime;
     }
     return values;
 }
@@ -63,9 +63,9 @@ std::array<double, kResultCount> ResultValues(const FlowCase& flowCase) {
 std::array<std::string, kResultCount> ResultValueTexts(const FlowCase& flowCase) {
     std::array<std::string, kResultCount> texts;
     for (std::size_t i = 0; i < kResultCount; ++i) {
-        const ResultSpec& spec = kResultSpecs[i];
-        texts[i] = spec.field ? formatText(spec.format, {flowCase.*spec.field * spec.scale})
-                              : formatText(spec.format, {RegimeName(flowCase.Regime)});
+        const ResultLine& line = kResultLines[i];
+        texts[i] = line.field ? formatText(line.format, {flowCase.*line.field * line.scale})
+                              : formatText(line.format, {RegimeName(flowCase.Regime)});
     }
     return texts;
 }
@@ -74,7 +74,7 @@ ResultRows MakeResultRows(const FlowCase& flowCase) {
     const auto values = ResultValueTexts(flowCase);
     ResultRows rows;
     for (std::size_t i = 0; i < kResultCount; ++i)
-        rows[i] = {kResultSpecs[i].caption, values[i], kResultSpecs[i].units};
+        rows[i] = {kResultLines[i].caption, values[i], kResultLines[i].units};
     return rows;
 }
 

@@ -3,11 +3,14 @@
 #include "app/Main.h"
 #include "app/ReportSettings.h"
 #include "app/RoughForm.h"
+#include "app/StartupProbe.h"
 #include "report/QxReporter.h"
 #include "shell/Startup.h"
 
 #include <QMessageBox>
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -29,6 +32,9 @@ int main(int argc, char** argv) {
         // Ask for the focus too: without a window manager no one else gives it, and the first
         // activation is what solves the case.
         mainForm.activateWindow();
+        std::unique_ptr<corvel::StartupProbe> probe;
+        if (const char* mode = std::getenv("CORVEL_BENCH_STARTUP"))
+            probe = std::make_unique<corvel::StartupProbe>(&mainForm, std::strcmp(mode, "stay") != 0);
         return application.exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QStringLiteral("Corvel"), QString::fromUtf8(error.what()));

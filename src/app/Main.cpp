@@ -104,7 +104,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     AboutBoxDlg1->SetShowWebb(true);
     AboutBoxDlg1->SetStretchPic(true);
     AboutBoxDlg1->SetComment(QStringLiteral("Loading..."));
-    AboutBoxDlg1->SetPicture(QPixmap(QStringLiteral(":/images/logo.jpg")));
 
     FormCreate();
 }
@@ -439,6 +438,8 @@ void TMainForm::ComposeReport() {
     edit->setTextCursor(cursor);
     report_->SetTabStops({100, 160, 200, 0});
     cursor = edit->textCursor();
+    // One edit block: the shown report is laid out once, not after every line.
+    cursor.beginEditBlock();
 
     QTextCharFormat plain;
     plain.setFont(edit->font());
@@ -478,6 +479,7 @@ void TMainForm::ComposeReport() {
     append(QString(), plain);
     const QStringList details = AboutBoxDlg1->DetailLines();
     append(details.isEmpty() ? QString() : details.first(), italic);
+    cursor.endEditBlock();
 
     cursor.movePosition(QTextCursor::Start);
     edit->setTextCursor(cursor);
@@ -563,7 +565,12 @@ void TMainForm::HelpActionExecute() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPagePath()));
 }
 
-void TMainForm::About1Click() { AboutBoxDlg1->ShowAbout(); }
+void TMainForm::About1Click() {
+    // The logo is decoded on first showing rather than at start-up.
+    if (AboutBoxDlg1->Picture().isNull())
+        AboutBoxDlg1->SetPicture(QPixmap(QStringLiteral(":/images/logo.jpg")));
+    AboutBoxDlg1->ShowAbout();
+}
 
 void TMainForm::ExitActionExecute() { close(); }
 

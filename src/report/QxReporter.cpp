@@ -103,9 +103,15 @@ QColor ColorFromColorValue(std::int32_t value, const QPalette& palette) {
     return QColor(int(bits & 0xFFu), int((bits >> 8) & 0xFFu), int((bits >> 16) & 0xFFu));
 }
 
+QPrinter& TReportForm::Printer() {
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
 TReportForm::TReportForm(std::shared_ptr<ReportFormSettings> settings, QWidget* parent)
     : QMainWindow(parent, Qt::Tool), settings_(std::move(settings)),
-      printer_(QPrinter::HighResolution), fontColor_(WindowTextColorValue),
+      fontColor_(WindowTextColorValue),
       fontCharSet_(DefaultCharSet) {
     setObjectName(QStringLiteral("ReportForm"));
     setWindowTitle(QStringLiteral("Report"));
@@ -318,35 +324,35 @@ QString TReportForm::ReportPlainText() const {
 }
 
 void TReportForm::printReport() {
-    const bool toFile = printer_.outputFormat() == QPrinter::PdfFormat;
-    if (toFile ? printer_.outputFileName().isEmpty() : printer_.printerName().isEmpty())
+    const bool toFile = Printer().outputFormat() == QPrinter::PdfFormat;
+    if (toFile ? Printer().outputFileName().isEmpty() : Printer().printerName().isEmpty())
         throw Exception("No printer is installed. Choose Setup to select a printer or to "
                         "print the report to a PDF file.");
-    printer_.setDocName(ReportTitle);
+    Printer().setDocName(ReportTitle);
 
     // Margins measured in the report font on the printer: ten capital X's on the left and
     // six text lines at the top; the page runs to the edges of the printable area.
     const QFont font = RichEdit1->font();
-    const QFontMetricsF metrics(font, &printer_);
+    const QFontMetricsF metrics(font, &Printer());
     const double left = metrics.horizontalAdvance(QStringLiteral("XXXXXXXXXX"));
     const double top = 6 * metrics.height();
-    const QRectF page(left, top, printer_.width() - left, printer_.height() - top);
+    const QRectF page(left, top, Printer().width() - left, Printer().height() - top);
     if (page.width() <= 0 || page.height() <= 0)
         throw Exception("The paper is too small for the report.");
 
     std::unique_ptr<QTextDocument> document(RichEdit1->document()->clone());
-    document->documentLayout()->setPaintDevice(&printer_);
+    document->documentLayout()->setPaintDevice(&Printer());
     document->setDefaultFont(font);
     document->setDocumentMargin(0);
     document->setPageSize(page.size());
 
     QPainter painter;
-    if (!painter.begin(&printer_))
+    if (!painter.begin(&Printer()))
         throw Exception("The report could not be printed: the printer did not accept the job.");
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, TextColor());
     for (int index = 0; index < document->pageCount(); ++index) {
-        if (index > 0 && !printer_.newPage())
+        if (index > 0 && !Printer().newPage())
             throw Exception("The report could not be printed: a new page could not be started.");
         painter.save();
         painter.translate(page.left(), page.top() - index * page.height());
@@ -389,7 +395,7 @@ void TReportForm::ButtonEMailClick() {
 
 void TReportForm::ButtonSetupClick() {
     setStatus(QStringLiteral("Set up printer"));
-    QPrintDialog dialog(&printer_, this);
+    QPrintDialog dialog(&Printer(), this);
     dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
     // The dialog only sets up the printer: its confirming button must not promise a print.
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>())

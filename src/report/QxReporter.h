@@ -97,7 +97,8 @@ public:
     QString ReportPlainText() const;
 
     /// The printer of Print, as Setup left it.
-    QPrinter& Printer() { return printer_; }
+    /// Made on first use: setting up the printing system takes a noticeable part of start-up.
+    QPrinter& Printer();
 
     void ButtonPrintClick();
     void ButtonCopyClick();
@@ -123,7 +124,7 @@ private:
 
     std::shared_ptr<ReportFormSettings> settings_;
     QLabel* statusPanel_ = nullptr;
-    QPrinter printer_;
+    std::unique_ptr<QPrinter> printer_;
     std::int32_t fontColor_;
     int fontCharSet_;
 };

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
+#include <string>
 
 namespace corvel {
 namespace {
@@ -34,6 +36,8 @@ constexpr WaterReference kReferences[] = {
      -85.65357007296, 0.12455790402607154, 0.19485381256},
 };
 
+void PrintTo(const WaterReference& reference, std::ostream* out) { *out << reference.T << " C"; }
+
 class WaterReferenceTest : public ::testing::TestWithParam<WaterReference> {};
 
 TEST_P(WaterReferenceTest, EveryPropertyMatchesTheIndependentEvaluation) {
@@ -48,7 +52,22 @@ TEST_P(WaterReferenceTest, EveryPropertyMatchesTheIndependentEvaluation) {
     EXPECT_TRUE(NearRel(WaterDiffusionCoefficient(r.T), r.diffusion));
 }
 
-INSTANTIATE_TEST_SUITE_P(Temperatures, WaterReferenceTest, ::testing::ValuesIn(kReferences));
+/// Test names such as "At9C", "At0_1C" and "AtMinus20C".
+std::string temperatureName(const ::testing::TestParamInfo<WaterReference>& info) {
+    std::string text = std::to_string(info.param.T);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    for (char& c : text)
+        if (c == '.')
+            c = '_';
+    if (text.front() == '-')
+        text = "Minus" + text.substr(1);
+    return "At" + text + "C";
+}
+
+INSTANTIATE_TEST_SUITE_P(Temperatures, WaterReferenceTest, ::testing::ValuesIn(kReferences),
+                         temperatureName);
 
 TEST(QxWater, ZeroAndBelowTakeTheGuardedViscosityAndConductivity) {
     for (double T : {0.0, -0.0, -5.0, -20.0}) {

@@ -390,3 +390,37 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsAndShortcuts) {
 
 } // namespace
 } // namespace corvel
+
+#include "app/ReportSettings.h"
+
+namespace corvel {
+namespace {
+
+TEST_F(MainFormTest, ReportWindowKeepsItsFontAndSizeInTheUserSettings) {
+    RegistryReportSettings settings;
+    settings.writeString(QStringLiteral("ReportForm"), QStringLiteral("FontName"),
+                         QStringLiteral("DejaVu Serif"));
+    settings.writeInteger(QStringLiteral("ReportForm"), QStringLiteral("FontSize"), 13);
+    // Value names are matched regardless of case, as the report window reads them.
+    EXPECT_EQ(settings.readString(QStringLiteral("ReportForm"), QStringLiteral("fontname"),
+                                  QString()),
+              "DejaVu Serif");
+    EXPECT_EQ(settings.readInteger(QStringLiteral("ReportForm"), QStringLiteral("FontSize"), 0), 13);
+
+    QWidget window;
+    window.setObjectName(QStringLiteral("ReportForm"));
+    window.resize(300, 420);
+    settings.savePlacement(window);
+    QWidget restored;
+    restored.setObjectName(QStringLiteral("ReportForm"));
+    restored.resize(100, 100);
+    settings.restorePlacement(restored);
+    EXPECT_EQ(restored.size(), QSize(300, 420));
+
+    TReportForm report(std::make_shared<RegistryReportSettings>());
+    EXPECT_EQ(report.RichEdit1->font().family(), "DejaVu Serif");
+    EXPECT_EQ(report.RichEdit1->font().pointSize(), 13);
+}
+
+} // namespace
+} // namespace corvel

@@ -335,8 +335,8 @@ void TMainForm::solveReporting(bool onActivation) {
 }
 
 void TMainForm::FormClose() {
-    SaveFormPlacement(*this);
     try {
+        SaveFormPlacement(*this);
         TRegIniFile settings(Shell().SettingsKeyName);
         for (int col = 0; col < 3; ++col)
             settings.WriteInteger(kSettingsSection, "Col" + std::to_string(col),

@@ -123,11 +123,13 @@ std::size_t ProfileText::findKey(std::size_t header, std::string_view key) const
     return npos;
 }
 
-bool ProfileText::find(std::string_view section, std::string_view key, std::string& value) const {
+std::size_t ProfileText::findKey(std::string_view section, std::string_view key) const {
     const std::size_t header = findSection(section);
-    if (header == npos)
-        return false;
-    const std::size_t at = findKey(header, key);
+    return header == npos ? npos : findKey(header, key);
+}
+
+bool ProfileText::find(std::string_view section, std::string_view key, std::string& value) const {
+    const std::size_t at = findKey(section, key);
     if (at == npos)
         return false;
     const Line& line = lines_[at];
@@ -212,10 +214,7 @@ bool ProfileText::setValue(std::string_view section, std::string_view key, std::
 }
 
 bool ProfileText::removeKey(std::string_view section, std::string_view key) {
-    const std::size_t header = findSection(section);
-    if (header == npos)
-        return false;
-    const std::size_t at = findKey(header, key);
+    const std::size_t at = findKey(section, key);
     if (at == npos)
         return false;
     replace(lines_[at].begin, lines_[at].next, {});

@@ -64,6 +64,8 @@ private:
     /// One past the last line belonging to the section whose header is at `header`.
     std::size_t sectionEnd(std::size_t header) const;
     std::size_t findKey(std::size_t header, std::string_view key) const;
+    /// The line of `key` in `section`, npos when either is missing.
+    std::size_t findKey(std::string_view section, std::string_view key) const;
     std::string lineBreak() const;
     void replace(std::size_t begin, std::size_t end, std::string_view with);
 

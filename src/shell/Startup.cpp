@@ -3,10 +3,12 @@
 #include "platform/Errors.h"
 #include "platform/QtRegionalFormats.h"
 #include "platform/RegIniFile.h"
+#include "shell/DeferredIconStyle.h"
 #include "shell/Folders.h"
 
 #include <QLocale>
 #include <QMessageBox>
+#include <QStyleFactory>
 #include <clocale>
 #include <exception>
 
@@ -69,6 +71,13 @@ void StartUp(TApplication& application) {
     InitFolders(shell);
     shell.ShowAtStartup =
         TRegIniFile(shell.SettingsKeyName).ReadBool("Settings", "SplashScreen", false);
+
+    // The style in use (the desktop's or the one asked for with -style), its icons made on use.
+    QApplication::setStyle(
+        new DeferredIconStyle(QStyleFactory::create(QApplication::style()->name())));
+    // Menus stay in the window on every desktop, as designed; asking the session bus for a
+    // global menu bar would also hold up the first showing of the window.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
 
     // There is no help file to name: help pages are opened through the desktop's handler.
     // The application title is the application name; a display name would be appended to every

@@ -32,7 +32,8 @@ public:
 void FixNumberFormat();
 
 /// The start-up steps before the windows are made: number format, maker details, folders (the
-/// user data folder created), the "SplashScreen" preference and the application title "Corvel"
+/// user data folder created), the "SplashScreen" preference, the style (standard icons made on
+/// first use), menus in the window, and the application title "Corvel"
 /// (QCoreApplication::applicationName).
 /// Throws Exception when the documents folder cannot be had.
 void StartUp(TApplication& application);

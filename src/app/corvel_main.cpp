@@ -4,6 +4,7 @@
 #include "app/ReportSettings.h"
 #include "app/RoughForm.h"
 #include "app/StartupProbe.h"
+#include "platform/FontWarmUp.h"
 #include "report/QxReporter.h"
 #include "shell/Startup.h"
 
@@ -14,7 +15,9 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    corvel::FontWarmUp fontWarmUp;
     corvel::TApplication application(argc, argv);
+    fontWarmUp.ApplicationReady();
     try {
         corvel::StartUp(application);
     } catch (const std::exception& error) {
@@ -32,6 +35,7 @@ int main(int argc, char** argv) {
         // Ask for the focus too: without a window manager no one else gives it, and the first
         // activation is what solves the case.
         mainForm.activateWindow();
+        fontWarmUp.Finish();
         std::unique_ptr<corvel::StartupProbe> probe;
         if (const char* mode = std::getenv("CORVEL_BENCH_STARTUP"))
             probe = std::make_unique<corvel::StartupProbe>(&mainForm, std::strcmp(mode, "stay") != 0);

@@ -21,8 +21,9 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPixmap>
 #include <QMenuBar>
+#include <QPixmap>
+#include <QShowEvent>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -220,10 +221,14 @@ void TMainForm::createGrid() {
 }
 
 void TMainForm::createList() {
-    ListView1 = new QTableWidget(static_cast<int>(kResultCount), 3, centralWidget());
+    // Headers hidden before there are rows and columns: the table measures visible headers only,
+    // and measuring one loads the bold header font.
+    ListView1 = new QTableWidget(centralWidget());
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->horizontalHeader()->hide();
     ListView1->verticalHeader()->hide();
+    ListView1->setRowCount(static_cast<int>(kResultCount));
+    ListView1->setColumnCount(3);
     ListView1->setShowGrid(true);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -354,6 +359,23 @@ bool TMainForm::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate)
         FormActivate();
     return QMainWindow::event(event);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    // The window opens with its case solved, so its first paint shows the results. A case that
+    // cannot be read or solved is left as it is to the activation that follows, which solves
+    // again and reports it.
+    if (!event->spontaneous() && !shownBefore_) {
+        shownBefore_ = true;
+        try {
+            ReadInputs();
+            FlowCase trial = Flow;
+            if (trial.Solve().solved)
+                SolveActionExecute();
+        } catch (const std::exception&) {
+        }
+    }
+    QMainWindow::showEvent(event);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

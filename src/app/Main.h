@@ -84,6 +84,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -109,6 +110,7 @@ private:
     std::string programFolder_;
     /// The value texts whose conversion error was last shown.
     QStringList reportedTexts_;
+    bool shownBefore_ = false;
 };
 
 } // namespace corvel

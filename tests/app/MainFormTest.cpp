@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <functional>
 #include <memory>
 
 namespace corvel {
@@ -125,6 +126,52 @@ TEST_F(MainFormTest, StartsWithTheDefaultCaseSolved) {
     EXPECT_EQ(result(12), "0.8141");
     EXPECT_EQ(grid().Cells(0, 0), "Property");
     EXPECT_EQ(grid().Cells(2, 4), "°C");
+}
+
+/// A second main window, shown but never activated: what its first paint shows.
+struct ShownWindow {
+    explicit ShownWindow(const std::function<void(TMainForm&)>& beforeShowing = {}) {
+        report = new TReportForm(nullptr, &form);
+        form.SetCompanions(new TRoughnessForm(&form), report);
+        if (beforeShowing)
+            beforeShowing(form);
+        form.show();
+    }
+    void activate() {
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&form, &activate);
+    }
+    QString result(int item) const { return form.ListView1->item(item, 1)->text(); }
+
+    TMainForm form;
+    TReportForm* report = nullptr;
+};
+
+TEST_F(MainFormTest, ShowingSolvesSoTheFirstPaintHasTheResults) {
+    ShownWindow shown;
+    EXPECT_EQ(shown.form.StatusText(0), "Solved...");
+    EXPECT_EQ(shown.result(0), "3.06");
+    EXPECT_EQ(shown.result(12), "0.8141");
+    EXPECT_FALSE(shown.report->ReportPlainText().isEmpty());
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, ShowingLeavesAnUnreadableCaseToTheActivationToReport) {
+    ShownWindow shown([](TMainForm& form) { form.IOGrid1->SetCells(1, 1, QStringLiteral("abc")); });
+    EXPECT_TRUE(errors_.empty());
+    EXPECT_EQ(shown.form.StatusText(0), "Modified...");
+    shown.activate();
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0], "'abc' is not a valid floating point value");
+}
+
+TEST_F(MainFormTest, ShowingLeavesAFailingCaseUntouchedForTheActivation) {
+    ShownWindow shown([](TMainForm& form) { form.IOGrid1->SetCells(1, 4, QStringLiteral("-237.3")); });
+    EXPECT_EQ(shown.form.StatusText(0), "Modified...");
+    EXPECT_EQ(shown.form.Flow.Temperature, -237.3) << "no recovery values before the user sees the case";
+    shown.activate();
+    EXPECT_EQ(shown.form.StatusText(0), "Error...");
+    EXPECT_EQ(shown.form.Flow.Temperature, kDefaultTemperature);
 }
 
 TEST_F(MainFormTest, CaptionCarriesProductNameAndFileVersion) {

@@ -7,8 +7,9 @@ On a private Xvfb display (the first free number from 90 up):
 
 * start-up: launches corvel and bench_startup_minimal (one empty QMainWindow of the same size)
   alternately, N times each, and takes the median time from launch to the moment the main
-  window has been activated and painted after that; for corvel the activation solves the case.
-  Both programs report that moment through CORVEL_BENCH_STARTUP=exit (see corvel_main.cpp).
+  window has been painted for the first time; corvel solves its case when the window is shown,
+  so that paint has the results. Both programs report that moment through
+  CORVEL_BENCH_STARTUP=exit (see StartupProbe.h).
 * idle memory: starts each program with CORVEL_BENCH_STARTUP=stay, waits for the start-up line
   and one idle second, and reads its resident set (VmRSS) and proportional set (Pss).
 * interactive solve: the median of bench_main_form (read grid, solve, 13 result texts, report
@@ -122,7 +123,7 @@ def main():
         shutil.rmtree(home, ignore_errors=True)
 
     corvel_ms, minimal_ms = (statistics.median(times[p]) for p in (corvel, minimal))
-    print(f"Start-up to the first painted, activated main window, median of {args.runs} runs "
+    print(f"Start-up to the first painted main window, median of {args.runs} runs "
           f"(Xvfb {display.name}):")
     print(f"  corvel (first solve done)   {corvel_ms:7.1f} ms")
     print(f"  minimal QMainWindow         {minimal_ms:7.1f} ms")

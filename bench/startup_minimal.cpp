@@ -1,6 +1,6 @@
 // The yardstick for the calculator's start-up and memory: a Qt Widgets program with one empty
 // main window of the calculator's size, shown and activated the same way, with the same
-// CORVEL_BENCH_STARTUP hook ("started <ns since the epoch>" once painted after activation).
+// CORVEL_BENCH_STARTUP hook ("started <ns since the epoch>" once first painted).
 #include "app/StartupProbe.h"
 
 #include <QApplication>

@@ -11,9 +11,9 @@
 
 namespace corvel {
 
-/// Once the main window has been shown and activated (which solves the case) and is painted
-/// with the results, prints "started <nanoseconds since the epoch>" and quits ("exit") or keeps
-/// running ("stay").
+/// Once the main window has been painted for the first time (the calculator's with its case
+/// solved, which happens when the window is shown), prints "started <nanoseconds since the
+/// epoch>" and quits ("exit") or keeps running ("stay").
 class StartupProbe : public QObject {
 public:
     StartupProbe(QWidget* window, bool quit) : window_(window), quit_(quit) {
@@ -21,32 +21,19 @@ public:
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::WindowActivate && watched == window_) {
-            // Queued: runs after the window has handled its activation (and solved).
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    activated_ = true;
-                    check();
-                },
-                Qt::QueuedConnection);
-        } else if (event->type() == QEvent::Paint && watched->isWidgetType() &&
-                   static_cast<QWidget*>(watched)->window() == window_) {
+        if (event->type() == QEvent::Paint && !painted_ && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == window_) {
             painted_ = true;
+            // Queued: runs once the whole window has been painted and handed to the display.
             QMetaObject::invokeMethod(
-                this, [this] { check(); }, Qt::QueuedConnection);
+                this, [this] { report(); }, Qt::QueuedConnection);
         }
         return false;
     }
 
 private:
-    /// Once shown and activated: paints what changed since (the results) and reports.
-    void check() {
-        if (!activated_ || !painted_ || done_)
-            return;
-        done_ = true;
+    void report() {
         QCoreApplication::instance()->removeEventFilter(this);
-        window_->repaint();
         const auto now = std::chrono::system_clock::now().time_since_epoch();
         std::printf("started %lld\n",
                     static_cast<long long>(std::chrono::nanoseconds(now).count()));
@@ -57,10 +44,7 @@ private:
 
     QWidget* window_;
     bool quit_;
-    bool activated_ = false;
     bool painted_ = false;
-    bool done_ = false;
 };
-
 
 } // namespace corvel

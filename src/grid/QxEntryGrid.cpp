@@ -320,8 +320,7 @@ void TEntryGrid::createButtons() {
     connect(spinUp_, &QToolButton::clicked, this, [this] { SpinUpClick(); });
     connect(spinDown_, &QToolButton::clicked, this, [this] { SpinDownClick(); });
     connect(propEd_, &QToolButton::clicked, this, [this] { PropEdClick(); });
-    if (!list_)
-        list_ = new TMyListBox(this);
+    // The choice list is made when a choice row first shows it.
 }
 
 void TEntryGrid::hideButtons() {

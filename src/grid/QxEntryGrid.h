@@ -97,6 +97,7 @@ public:
     QToolButton* SpinUpButton() const { return spinUp_; }
     QToolButton* SpinDownButton() const { return spinDown_; }
     QToolButton* PropEdButton() const { return propEd_; }
+    /// The drop-down list of a choice row; null until one was first shown.
     TMyListBox* ChoiceList() const { return list_; }
 
     void SpinUpClick();

@@ -1,6 +1,7 @@
 #include "platform/FontWarmUp.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 
 #include <fontconfig/fontconfig.h>
@@ -13,8 +14,12 @@ FontWarmUp::FontWarmUp() {
         FcInit();
         // The font database needs the display connection the application object makes; its
         // functions lock it, so the main thread simply waits if it gets there first.
-        if (ready.get() && QGuiApplication::instance())
+        if (ready.get() && QGuiApplication::instance()) {
             QFontDatabase::families();
+            // Matching the application font also finds its fallback families, which the
+            // database keeps for every thread (the loaded font itself stays with this one).
+            QFontMetrics(QGuiApplication::font()).height();
+        }
     });
 }
 

@@ -9,6 +9,7 @@
 #include "shell/Startup.h"
 
 #include <QMessageBox>
+#include <QScopeGuard>
 
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,8 @@
 int main(int argc, char** argv) {
     corvel::FontWarmUp fontWarmUp;
     corvel::TApplication application(argc, argv);
+    // Finished before the application object goes, however main() ends.
+    const auto finishFontWarmUp = qScopeGuard([&fontWarmUp] { fontWarmUp.Finish(); });
     fontWarmUp.ApplicationReady();
     try {
         corvel::StartUp(application);
@@ -33,7 +36,7 @@ int main(int argc, char** argv) {
         mainForm.SetCompanions(&roughnessForm, &reportForm);
         mainForm.show();
         // Ask for the focus too: without a window manager no one else gives it, and the first
-        // activation is what solves the case.
+        // activation solves again and reports a case that cannot be read or solved.
         mainForm.activateWindow();
         fontWarmUp.Finish();
         std::unique_ptr<corvel::StartupProbe> probe;

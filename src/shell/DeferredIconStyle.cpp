@@ -45,8 +45,7 @@ public:
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
         return icon().availableSizes(mode, state);
     }
-    // Asked when buttons measure themselves; a style's standard icon is there to be drawn.
-    bool isNull() override { return false; }
+    bool isNull() override { return icon().isNull(); }
     QString key() const override { return QStringLiteral("DeferredStandardIcon"); }
     QIconEngine* clone() const override { return new DeferredStandardIcon(*this); }
 

@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-qpa-plugins libgl-dev libfontconfig-dev fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang clang-format libclang-rt-14-dev
     xvfb xdotool xclip imagemagick x11-utils xdg-utils poppler-utils appstream man-db desktop-file-utils
 )
 if [ "${1:-}" = "--runtime" ]; then

@@ -32,12 +32,15 @@ namespace {
 
 constexpr long double kPi = 3.14159265358979323846L;
 
-const InputRowInfo& rowInfo(int row) { return kInputRows.at(static_cast<std::size_t>(row - 1)); }
+const InputRowInfo& rowInfo(int row) {
+    return kInputRows.at(static_cast<std::size_t>(row - 1));
+}
 
 } // namespace
 
-FlowCase::FlowCase() { SetInputs(kDefaultFlowRate, kDefaultDiameter, kDefaultTemperature,
-                                 kDefaultRoughness); }
+FlowCase::FlowCase() {
+    SetInputs(kDefaultFlowRate, kDefaultDiameter, kDefaultTemperature, kDefaultRoughness);
+}
 
 void FlowCase::SetInputs(double flowRate, double diameter, double temperature, double roughness) {
     FlowRate = flowRate;
@@ -121,7 +124,9 @@ double& FlowCase::InputValue(int row) {
     }
 }
 
-double FlowCase::InputValue(int row) const { return const_cast<FlowCase*>(this)->InputValue(row); }
+double FlowCase::InputValue(int row) const {
+    return const_cast<FlowCase*>(this)->InputValue(row);
+}
 
 std::string FlowCase::InputText(int row, double value) {
     const InputRowInfo& info = rowInfo(row);
@@ -216,8 +221,8 @@ SolveOutcome FlowCase::Solve(const std::function<void()>& publish) {
         Regime = regime;
         {
             FloatFaultScope scope;
-            PressureDrop = scope.result(
-                PressureGradient(Density, Friction, Velocity, Diameter) * 0.001L);
+            PressureDrop =
+                scope.result(PressureGradient(Density, Friction, Velocity, Diameter) * 0.001L);
         }
         if (publish)
             publish();

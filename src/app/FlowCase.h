@@ -50,11 +50,11 @@ struct StandardPipeSize {
 extern const std::array<StandardPipeSize, 20> kStandardPipeSizes;
 
 /// Inputs used at first start and after a failed solve.
-inline constexpr double kDefaultFlowRate = 0.024;     // m³/s
-inline constexpr double kDefaultDiameter = 0.1;       // m
-inline constexpr double kDefaultTemperature = 9;      // °C
-inline constexpr double kDefaultRoughness = 0.00003;  // m
-inline constexpr double kMinArea = 1e-13;             // m², keeps the velocity finite for D = 0
+inline constexpr double kDefaultFlowRate = 0.024;    // m³/s
+inline constexpr double kDefaultDiameter = 0.1;      // m
+inline constexpr double kDefaultTemperature = 9;     // °C
+inline constexpr double kDefaultRoughness = 0.00003; // m
+inline constexpr double kMinArea = 1e-13;            // m², keeps the velocity finite for D = 0
 
 /// The outcome of a solve: "Solved..." or "Error..." with the error's own text.
 struct SolveOutcome {

@@ -55,7 +55,9 @@ constexpr int kDesignColumnWidths[] = {114, 68, 59};
 constexpr int kListColumnWidths[] = {113, 70, 60};
 constexpr int kValueColumn = 1;
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 /// A stored input counts only inside the range the grid admits for it (and 0 for flowrate,
 /// diameter and roughness, which a case file can hold); anything else is treated as missing.
@@ -94,9 +96,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     layout->addWidget(ListView1, 1);
     createStatusBar();
     // Tall enough for all thirteen results in this desktop's font; a stored placement wins.
-    resize(413, menuBar()->sizeHint().height() + IOGrid1->height() +
-                    static_cast<int>(kResultCount) * ListView1->verticalHeader()->defaultSectionSize() +
-                    4 + StatusBar1->sizeHint().height());
+    resize(413,
+           menuBar()->sizeHint().height() + IOGrid1->height() +
+               static_cast<int>(kResultCount) * ListView1->verticalHeader()->defaultSectionSize() +
+               4 + StatusBar1->sizeHint().height());
 
     AboutBoxDlg1 = new TAboutBoxDlg(this);
     AboutBoxDlg1->setObjectName(QStringLiteral("AboutBoxDlg1"));
@@ -131,12 +134,15 @@ void TMainForm::createActions() {
     HelpAction = new QAction(QStringLiteral("&Help"), this);
     HelpAction->setObjectName(QStringLiteral("HelpAction"));
     HelpAction->setShortcut(QKeySequence::HelpContents);
-    connect(HelpAction, &QAction::triggered, this, [this] { guarded([this] { HelpActionExecute(); }); });
+    connect(HelpAction, &QAction::triggered, this,
+            [this] { guarded([this] { HelpActionExecute(); }); });
 
-    auto makeAction = [this](const char* name, const QString& caption, void (TMainForm::*handler)()) {
+    auto makeAction = [this](const char* name, const QString& caption,
+                             void (TMainForm::*handler)()) {
         auto* action = new QAction(caption, this);
         action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
         return action;
     };
     Open1 = makeAction("Open1", QStringLiteral("&Open"), &TMainForm::Open1Click);
@@ -198,7 +204,8 @@ void TMainForm::createGrid() {
     const int widths[] = {
         std::max(kDesignColumnWidths[0],
                  metrics.horizontalAdvance(QStringLiteral("Diffusion Coefficient")) + 12),
-        std::max(kDesignColumnWidths[1], metrics.horizontalAdvance(QStringLiteral("Transition")) + 12),
+        std::max(kDesignColumnWidths[1],
+                 metrics.horizontalAdvance(QStringLiteral("Transition")) + 12),
         std::max(kDesignColumnWidths[2], metrics.horizontalAdvance(QStringLiteral("mW/m-K")) + 12)};
     for (int col = 0; col < 3; ++col)
         IOGrid1->SetColWidths(col, widths[col]);
@@ -259,15 +266,19 @@ void TMainForm::createStatusBar() {
     StatusBar1->addWidget(statusPanels_[1], 1);
 }
 
-void TMainForm::setStatus(int panel, const QString& text) { statusPanels_[panel]->setText(text); }
+void TMainForm::setStatus(int panel, const QString& text) {
+    statusPanels_[panel]->setText(text);
+}
 
-QString TMainForm::StatusText(int panel) const { return statusPanels_[panel]->text(); }
+QString TMainForm::StatusText(int panel) const {
+    return statusPanels_[panel]->text();
+}
 
 std::string TMainForm::CaseFileName() const {
     // Installed, the program's folder is not writable and Save could never succeed there.
     const QFileInfo folder(qs(programFolder_));
-    const std::string& place = folder.isDir() && folder.isWritable() ? programFolder_
-                                                                    : Shell().UserDataFolder;
+    const std::string& place =
+        folder.isDir() && folder.isWritable() ? programFolder_ : Shell().UserDataFolder;
     return WithTrailingBackslash(place) + kCaseFile;
 }
 
@@ -283,13 +294,14 @@ void TMainForm::FormCreate() {
         if (width >= 4 && width <= 2000)
             IOGrid1->SetColWidths(col, width);
     }
-    Flow.SetInputs(
-        storedInput(settings.ReadFloat(kSettingsSection, "Q", kDefaultFlowRate), 0, 5, kDefaultFlowRate),
-        storedInput(settings.ReadFloat(kSettingsSection, "d", kDefaultDiameter), 0, 5, kDefaultDiameter),
-        storedInput(settings.ReadFloat(kSettingsSection, "t", kDefaultTemperature), -20, 200,
-                    kDefaultTemperature),
-        storedInput(settings.ReadFloat(kSettingsSection, "k", kDefaultRoughness), 0, 0.2,
-                    kDefaultRoughness));
+    Flow.SetInputs(storedInput(settings.ReadFloat(kSettingsSection, "Q", kDefaultFlowRate), 0, 5,
+                               kDefaultFlowRate),
+                   storedInput(settings.ReadFloat(kSettingsSection, "d", kDefaultDiameter), 0, 5,
+                               kDefaultDiameter),
+                   storedInput(settings.ReadFloat(kSettingsSection, "t", kDefaultTemperature), -20,
+                               200, kDefaultTemperature),
+                   storedInput(settings.ReadFloat(kSettingsSection, "k", kDefaultRoughness), 0, 0.2,
+                               kDefaultRoughness));
 
     const std::string program = RunningProgramPath();
     std::string fileVersion = "1.0.0.0";
@@ -552,7 +564,7 @@ void TMainForm::AutoSize1Click() {
         int widest = 50;
         for (int row = 0; row < IOGrid1->RowCount(); ++row)
             widest = std::max(widest, metrics.horizontalAdvance(IOGrid1->Cells(col, row)));
-        const int width = col == 0 ? std::max(widest + 10, 90)
+        const int width = col == 0   ? std::max(widest + 10, 90)
                           : col == 1 ? std::max(widest + 25, 60)
                                      : widest + 15;
         IOGrid1->SetColWidths(col, width);
@@ -574,8 +586,7 @@ QString TMainForm::HelpPagePath() const {
     if (QFileInfo::exists(besideProgram))
         return besideProgram;
     // Installed: the program in <prefix>/bin, its data in <prefix>/share/corvel.
-    const QString installed =
-        qs(programFolder_) + QStringLiteral("../share/corvel/Help/index.htm");
+    const QString installed = qs(programFolder_) + QStringLiteral("../share/corvel/Help/index.htm");
     if (QFileInfo::exists(installed))
         return QFileInfo(installed).canonicalFilePath();
     const QString located = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
@@ -594,6 +605,8 @@ void TMainForm::About1Click() {
     AboutBoxDlg1->ShowAbout();
 }
 
-void TMainForm::ExitActionExecute() { close(); }
+void TMainForm::ExitActionExecute() {
+    close();
+}
 
 } // namespace corvel

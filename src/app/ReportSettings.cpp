@@ -8,7 +8,9 @@ namespace corvel {
 
 namespace {
 
-TRegIniFile store() { return TRegIniFile(Shell().SettingsKeyName); }
+TRegIniFile store() {
+    return TRegIniFile(Shell().SettingsKeyName);
+}
 
 } // namespace
 
@@ -16,7 +18,9 @@ void RegistryReportSettings::restorePlacement(QWidget& form) {
     RestoreFormPlacement(form, false, true);
 }
 
-void RegistryReportSettings::savePlacement(const QWidget& form) { SaveFormPlacement(form); }
+void RegistryReportSettings::savePlacement(const QWidget& form) {
+    SaveFormPlacement(form);
+}
 
 int RegistryReportSettings::readInteger(const QString& section, const QString& name,
                                         int defaultValue) {

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <limits>
 #include <istream>
+#include <limits>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -89,7 +89,9 @@ public:
     using Exception::Exception;
 };
 
-const InputRowInfo& rowInfo(int row) { return kInputRows[static_cast<std::size_t>(row - 1)]; }
+const InputRowInfo& rowInfo(int row) {
+    return kInputRows[static_cast<std::size_t>(row - 1)];
+}
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -372,8 +374,8 @@ private:
             }
             const auto values = ResultValues(c);
             for (std::size_t i = 0; i < kResultCount; ++i) {
-                output += i == kRegimeResultIndex ? RegimeName(c.Regime)
-                                                  : shortestRealText(values[i]);
+                output +=
+                    i == kRegimeResultIndex ? RegimeName(c.Regime) : shortestRealText(values[i]);
                 output += ',';
             }
             return;
@@ -415,8 +417,9 @@ Options parseOptions(const std::vector<std::string>& args) {
         if (arg == "--help" || arg == "--version" || arg == "--precise") {
             if (attached)
                 throw UsageError("option " + std::string(arg) + " takes no value");
-            (arg == "--help" ? options.help : arg == "--version" ? options.version
-                                                                  : options.precise) = true;
+            (arg == "--help"      ? options.help
+             : arg == "--version" ? options.version
+                                  : options.precise) = true;
             if (options.help || options.version)
                 return options;
             continue;

@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
         fontWarmUp.Finish();
         std::unique_ptr<corvel::StartupProbe> probe;
         if (const char* mode = std::getenv("CORVEL_BENCH_STARTUP"))
-            probe = std::make_unique<corvel::StartupProbe>(&mainForm, std::strcmp(mode, "stay") != 0);
+            probe =
+                std::make_unique<corvel::StartupProbe>(&mainForm, std::strcmp(mode, "stay") != 0);
         return application.exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QStringLiteral("Corvel"), QString::fromUtf8(error.what()));

@@ -463,9 +463,13 @@ void TEntryGrid::FocusEntered() {
 
 // ---- Spin and property-editor buttons -------------------------------------------------------
 
-void TEntryGrid::SpinUpClick() { spin(true); }
+void TEntryGrid::SpinUpClick() {
+    spin(true);
+}
 
-void TEntryGrid::SpinDownClick() { spin(false); }
+void TEntryGrid::SpinDownClick() {
+    spin(false);
+}
 
 void TEntryGrid::spin(bool up) {
     TNumField* f = currentNumField_;

@@ -8,7 +8,7 @@ namespace corvel {
 
 namespace {
 
-constexpr int kMaxStepCount = 20;         // a loop stops after the step that exceeds this count
+constexpr int kMaxStepCount = 20; // a loop stops after the step that exceeds this count
 constexpr double kSmoothTolerance = 0.000001;
 constexpr double kColebrookTolerance = 0.000001;
 constexpr double kMinSecantDenominator = 1e-12;
@@ -21,7 +21,9 @@ long double roughFrictionFactor(long double relRoughness) {
 
 } // namespace
 
-int SignOf(double x) { return std::isgreaterequal(x, 0.0) ? 1 : -1; }
+int SignOf(double x) {
+    return std::isgreaterequal(x, 0.0) ? 1 : -1;
+}
 
 double ReynoldsNumber(double density, double velocity, double diameter, double viscosity) {
     FloatFaultScope scope;
@@ -43,8 +45,8 @@ namespace detail {
 
 IterationResult smoothIteration(double startF, double reynolds) {
     FloatFaultScope scope;
-    double x = startF == 0 ? 7.0 : static_cast<double>(1.0L / std::sqrt(
-                                                                   static_cast<long double>(startF)));
+    double x =
+        startF == 0 ? 7.0 : static_cast<double>(1.0L / std::sqrt(static_cast<long double>(startF)));
     int steps = 0;
     for (;;) {
         const double previous = x;
@@ -103,9 +105,8 @@ double FrictionFactor(int& regime, bool forceColebrook, double startF, double ro
     if (forceColebrook) {
         regime = kRegimeTransition;
         if (std::isgreater(reynolds, 10.0))
-            return ColebrookFrictionFactor(startF, scope.result(
-                                                       static_cast<long double>(roughness) / diameter),
-                                           reynolds);
+            return ColebrookFrictionFactor(
+                startF, scope.result(static_cast<long double>(roughness) / diameter), reynolds);
         regime = kRegimeBadData;
         return scope.result(startF);
     }
@@ -135,8 +136,7 @@ double FrictionFactor(int& regime, bool forceColebrook, double startF, double ro
     return ColebrookFrictionFactor(startF, rr, reynolds);
 }
 
-double PressureGradient(double density, double frictionFactor, double velocity,
-                        double diameter) {
+double PressureGradient(double density, double frictionFactor, double velocity, double diameter) {
     if (diameter == 0)
         return 0;
     FloatFaultScope scope;

@@ -8,10 +8,10 @@ namespace corvel {
 
 /// Flow regime codes, as reported by FrictionFactor.
 enum FlowRegime : int {
-    kRegimeBadData = -1,    ///< Reynolds number not positive, or too small for forced Colebrook
-    kRegimeSmooth = 0,      ///< turbulent, roughness exactly 0
-    kRegimeTransition = 1,  ///< turbulent, Colebrook–White
-    kRegimeRough = 2,       ///< turbulent, fully rough
+    kRegimeBadData = -1,   ///< Reynolds number not positive, or too small for forced Colebrook
+    kRegimeSmooth = 0,     ///< turbulent, roughness exactly 0
+    kRegimeTransition = 1, ///< turbulent, Colebrook–White
+    kRegimeRough = 2,      ///< turbulent, fully rough
     kRegimeLaminar = 3,
 };
 
@@ -44,8 +44,7 @@ double FrictionFactor(int& regime, bool forceColebrook, double startF, double ro
                       double diameter, double reynolds);
 
 /// Frictional pressure gradient v²·(ρ·f/2)/D [Pa/m]; exactly 0 when the diameter is 0.
-double PressureGradient(double density, double frictionFactor, double velocity,
-                        double diameter);
+double PressureGradient(double density, double frictionFactor, double velocity, double diameter);
 
 namespace detail {
 

@@ -19,8 +19,8 @@ template <std::size_t N> long double horner(const double (&coeffs)[N], long doub
 }
 
 long double intPower(long double base, std::int64_t exponent) {
-    std::uint64_t n = exponent < 0 ? static_cast<std::uint64_t>(-exponent)
-                                   : static_cast<std::uint64_t>(exponent);
+    std::uint64_t n =
+        exponent < 0 ? static_cast<std::uint64_t>(-exponent) : static_cast<std::uint64_t>(exponent);
     long double result = 1.0L;
     long double square = base;
     while (n != 0) {
@@ -46,15 +46,15 @@ long double magnus(const MagnusCoeffs& k, long double T) {
 }
 
 constexpr double kDensity[] = {1000.0118, 0.0090785827, -0.0056365427, 0.000013593032};
-constexpr double kSpecificHeat[] = {4.2113407, -0.0022883491, 0.000053389636,
-                                    -0.00000048856259, 0.0000000019154158};
+constexpr double kSpecificHeat[] = {4.2113407, -0.0022883491, 0.000053389636, -0.00000048856259,
+                                    0.0000000019154158};
 constexpr ReciprocalPowerCoeffs kViscosity{0.013345143, 0.0002569035, 0.57775001};
 constexpr LogisticPowerCoeffs kConductivity{703.7, 0.24865794, 0.022435538, 3.8824647};
 constexpr MagnusCoeffs kTetens{0.6105, 17.27, 237.3};
 constexpr double kDiffusion[] = {22.209153, 0.1391602, 0.00014858064};
 
 constexpr double kMicro = 0.000001;
-constexpr double kViscosityAtOrBelowZero = 0.001792;      // kg/(m·s)
+constexpr double kViscosityAtOrBelowZero = 0.001792;     // kg/(m·s)
 constexpr double kConductivityAtOrBelowZero = 0.0007037; // kW/(m·K), 703.7 × 1e-6
 
 } // namespace
@@ -125,7 +125,9 @@ double WaterPrandtl(double T) {
     return PrandtlFrom(cp, mu, WaterConductivity(T));
 }
 
-double WaterEnthalpy(double T) { return EnthalpyFrom(T, WaterSpecificHeat(T)); }
+double WaterEnthalpy(double T) {
+    return EnthalpyFrom(T, WaterSpecificHeat(T));
+}
 
 double WaterVapourPressure(double T) {
     FloatFaultScope scope;

@@ -17,7 +17,9 @@ FloatFaultScope::FloatFaultScope() noexcept {
         std::feclearexcept(kFloatFaultFlags);
 }
 
-FloatFaultScope::~FloatFaultScope() { --scopeDepth; }
+FloatFaultScope::~FloatFaultScope() {
+    --scopeDepth;
+}
 
 void raiseFloatFaults() {
     const int raised = raisedFloatFaults();

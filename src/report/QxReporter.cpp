@@ -111,8 +111,7 @@ QPrinter& TReportForm::Printer() {
 
 TReportForm::TReportForm(std::shared_ptr<ReportFormSettings> settings, QWidget* parent)
     : QMainWindow(parent, Qt::Tool), settings_(std::move(settings)),
-      fontColor_(WindowTextColorValue),
-      fontCharSet_(DefaultCharSet) {
+      fontColor_(WindowTextColorValue), fontCharSet_(DefaultCharSet) {
     setObjectName(QStringLiteral("ReportForm"));
     setWindowTitle(QStringLiteral("Report"));
     setMinimumSize(230, 320);

@@ -12,14 +12,17 @@ namespace corvel {
 
 namespace {
 
-constexpr int kMaxPrecision = 60;  // enough for any pattern the program uses
+constexpr int kMaxPrecision = 60; // enough for any pattern the program uses
 constexpr int kMaxWidth = 1000;
 
 [[noreturn]] void badFormat(std::string_view pattern) {
-    throw EConvertError("Format '" + std::string(pattern) + "' invalid or incompatible with argument");
+    throw EConvertError("Format '" + std::string(pattern) +
+                        "' invalid or incompatible with argument");
 }
 
-bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front()))
@@ -29,13 +32,15 @@ std::string_view trimBlanks(std::string_view text) {
     return text;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 /// A finite magnitude as decimal digits d1 d2 … dn with the power of ten of d1.
 struct DecimalDigits {
     std::array<char, 24> digits{};
-    int count = 0;     ///< 0 for zero
-    int exponent = 0;  ///< magnitude = d1.d2…dn × 10^exponent
+    int count = 0;    ///< 0 for zero
+    int exponent = 0; ///< magnitude = d1.d2…dn × 10^exponent
 };
 
 /// The shortest digits that read back as `magnitude` (which is finite and not negative).
@@ -98,9 +103,8 @@ std::string nonFiniteText(double value) {
 /// point that its binary and its shortest decimal form might round differently.
 bool fastFixedText(double value, int decimals, std::string& text) {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    static constexpr std::uint64_t kIntPowers[] = {1,         10,         100,        1000,
-                                                   10000,     100000,     1000000,    10000000,
-                                                   100000000, 1000000000};
+    static constexpr std::uint64_t kIntPowers[] = {
+        1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
     if (decimals < 0 || decimals > 9)
         return false;
     const double scaled = std::fabs(value) * kPowers[decimals];
@@ -260,8 +264,9 @@ std::string formatText(std::string_view pattern, std::initializer_list<FormatArg
         case 's':
             if (arg.kind() != FormatArg::Kind::Text)
                 badFormat(pattern);
-            field = precision < 0 ? std::string(arg.text())
-                                  : std::string(arg.text().substr(0, static_cast<std::size_t>(precision)));
+            field = precision < 0
+                        ? std::string(arg.text())
+                        : std::string(arg.text().substr(0, static_cast<std::size_t>(precision)));
             break;
         default:
             badFormat(pattern);

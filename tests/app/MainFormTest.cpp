@@ -12,8 +12,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QPushButton>
 #include <QFile>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -43,9 +43,8 @@ protected:
         Shell().SettingsKeyName = kSettingsKey;
         QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-main-test")).clear();
         errors_.clear();
-        previousHook_ = SetErrorReportHook([this](const std::string& message) {
-            errors_.push_back(message);
-        });
+        previousHook_ =
+            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
         watchdog_.setInterval(200);
         QObject::connect(&watchdog_, &QTimer::timeout, [this] {
             if (QWidget* modal = QApplication::activeModalWidget(); modal && !expectingModal_) {
@@ -166,9 +165,11 @@ TEST_F(MainFormTest, ShowingLeavesAnUnreadableCaseToTheActivationToReport) {
 }
 
 TEST_F(MainFormTest, ShowingLeavesAFailingCaseUntouchedForTheActivation) {
-    ShownWindow shown([](TMainForm& form) { form.IOGrid1->SetCells(1, 4, QStringLiteral("-237.3")); });
+    ShownWindow shown(
+        [](TMainForm& form) { form.IOGrid1->SetCells(1, 4, QStringLiteral("-237.3")); });
     EXPECT_EQ(shown.form.StatusText(0), "Modified...");
-    EXPECT_EQ(shown.form.Flow.Temperature, -237.3) << "no recovery values before the user sees the case";
+    EXPECT_EQ(shown.form.Flow.Temperature, -237.3)
+        << "no recovery values before the user sees the case";
     shown.activate();
     EXPECT_EQ(shown.form.StatusText(0), "Error...");
     EXPECT_EQ(shown.form.Flow.Temperature, kDefaultTemperature);
@@ -409,7 +410,8 @@ TEST_F(MainFormTest, AFontChangeRebuildsTheReportWithoutASolve) {
     QTextDocument* document = report_->RichEdit1->document();
     EXPECT_EQ(document->findBlockByNumber(4).text(), "Water Flowrate\t30.000\tl/s");
     EXPECT_EQ(document->findBlockByNumber(11).text(), "Velocity\t3.06\tm/s") << "no new solve";
-    EXPECT_EQ(document->findBlockByNumber(4).begin().fragment().charFormat().font().pointSize(), 14);
+    EXPECT_EQ(document->findBlockByNumber(4).begin().fragment().charFormat().font().pointSize(),
+              14);
     EXPECT_EQ(form_->StatusText(0), "Modified...");
 }
 
@@ -449,10 +451,11 @@ TEST_F(MainFormTest, ReportWindowKeepsItsFontAndSizeInTheUserSettings) {
                          QStringLiteral("DejaVu Serif"));
     settings.writeInteger(QStringLiteral("ReportForm"), QStringLiteral("FontSize"), 13);
     // Value names are matched regardless of case, as the report window reads them.
-    EXPECT_EQ(settings.readString(QStringLiteral("ReportForm"), QStringLiteral("fontname"),
-                                  QString()),
-              "DejaVu Serif");
-    EXPECT_EQ(settings.readInteger(QStringLiteral("ReportForm"), QStringLiteral("FontSize"), 0), 13);
+    EXPECT_EQ(
+        settings.readString(QStringLiteral("ReportForm"), QStringLiteral("fontname"), QString()),
+        "DejaVu Serif");
+    EXPECT_EQ(settings.readInteger(QStringLiteral("ReportForm"), QStringLiteral("FontSize"), 0),
+              13);
 
     QWidget window;
     window.setObjectName(QStringLiteral("ReportForm"));

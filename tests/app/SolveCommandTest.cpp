@@ -64,16 +64,23 @@ TEST(SolveCommand, BadValuesAreUsageErrors) {
         const char* message;
     };
     const Case cases[] = {
-        {{"--flow", "abc"}, "corvel-solve: Water Flowrate: 'abc' is not a valid floating point value\n"},
-        {{"--flow", "6000"}, "corvel-solve: Water Flowrate: 6000 is outside the range 0.01 to 5000 l/s\n"},
-        {{"--temperature", "-21"}, "corvel-solve: Mean Temperature: -21 is outside the range -20 to 200 °C\n"},
-        {{"--roughness", "nan"}, "corvel-solve: Surface Roughness: 'nan' is not a valid floating point value\n"},
-        {{"--velocity", "1,5"}, "corvel-solve: Water Velocity: '1,5' is not a valid floating point value\n"},
-        {{"--diameter", "0.05"}, "corvel-solve: Inside Diameter: 0.05 is outside the range 0.1 to 5000 mm\n"},
+        {{"--flow", "abc"},
+         "corvel-solve: Water Flowrate: 'abc' is not a valid floating point value\n"},
+        {{"--flow", "6000"},
+         "corvel-solve: Water Flowrate: 6000 is outside the range 0.01 to 5000 l/s\n"},
+        {{"--temperature", "-21"},
+         "corvel-solve: Mean Temperature: -21 is outside the range -20 to 200 °C\n"},
+        {{"--roughness", "nan"},
+         "corvel-solve: Surface Roughness: 'nan' is not a valid floating point value\n"},
+        {{"--velocity", "1,5"},
+         "corvel-solve: Water Velocity: '1,5' is not a valid floating point value\n"},
+        {{"--diameter", "0.05"},
+         "corvel-solve: Inside Diameter: 0.05 is outside the range 0.1 to 5000 mm\n"},
         {{"--bogus"}, "corvel-solve: unknown option '--bogus' (see --help)\n"},
         {{"--flow"}, "corvel-solve: option --flow needs a value\n"},
         {{"--precise"}, "corvel-solve: --precise applies to --batch only\n"},
-        {{"--batch", "--flow", "3"}, "corvel-solve: --batch takes its values from the batch file, not from options\n"},
+        {{"--batch", "--flow", "3"},
+         "corvel-solve: --batch takes its values from the batch file, not from options\n"},
     };
     for (const Case& c : cases) {
         const SolveRun run = solve(c.args);
@@ -109,7 +116,8 @@ TEST(SolveCommand, BatchWithAFailingRowGoesOn) {
               "moody_diagram,pressure_drop_rate,status");
     EXPECT_EQ(out[1], "30.000,3.82,100.0,9.0,0.03000,3.82,999.6,4.195,1333,585,9.55,37.75,1.147,"
                       "0.235,286548,0.01704,Transition,1.243,Solved");
-    EXPECT_EQ(out[2], ",,,,,,,,,,,,,,,,,,Water Flowrate: 6000 is outside the range 0.01 to 5000 l/s");
+    EXPECT_EQ(out[2],
+              ",,,,,,,,,,,,,,,,,,Water Flowrate: 6000 is outside the range 0.01 to 5000 l/s");
     EXPECT_EQ(out[3].substr(0, 22), "24.000,12.22,50.0,9.0,");
     EXPECT_EQ(out[4],
               ",,,,,,,,,,,,,,,,,,Water Flowrate: 'abc' is not a valid floating point value");
@@ -176,7 +184,8 @@ TEST(SolveCommand, LargeBatchKeepsRowOrderAcrossSlices) {
     // Enough rows to be solved in slices on several threads; each row's temperature names it.
     std::string input = "temperature_c,flow_lps\n";
     for (int i = 0; i < 3000; ++i)
-        input += std::to_string(i % 200) + "," + (i % 7 == 0 ? "6000" : std::to_string(1 + i % 40)) + "\n";
+        input += std::to_string(i % 200) + "," +
+                 (i % 7 == 0 ? "6000" : std::to_string(1 + i % 40)) + "\n";
     const SolveRun run = solve({"--batch"}, input);
     EXPECT_EQ(run.code, kExitCaseFailed);
     const auto out = lines(run.out);
@@ -187,13 +196,14 @@ TEST(SolveCommand, LargeBatchKeepsRowOrderAcrossSlices) {
             EXPECT_EQ(row.rfind(",,,", 0), 0u) << row;
             continue;
         }
-        const auto single = lines(solve({"--temperature", std::to_string(i % 200), "--flow",
-                                         std::to_string(1 + i % 40)}).out);
+        const auto single = lines(
+            solve({"--temperature", std::to_string(i % 200), "--flow", std::to_string(1 + i % 40)})
+                .out);
         EXPECT_NE(row.find("," + single.back().substr(19, single.back().size() - 25) + ",Solved"),
                   std::string::npos)
             << row << " vs " << single.back();
-        EXPECT_NE(row.find(formatText("%0.1f,", {static_cast<double>(i % 200)})),
-                  std::string::npos) << row;
+        EXPECT_NE(row.find(formatText("%0.1f,", {static_cast<double>(i % 200)})), std::string::npos)
+            << row;
     }
 }
 

@@ -106,8 +106,8 @@ TEST(QxFlow, ColebrookAgreesWithBisectionAcrossTheTransitionZone) {
             if (std::sqrt(start) * re * rr > 200)
                 continue; // fully rough: Colebrook is not used there
             // The residual tolerance of 1e-6 on x ≈ 8 bounds the error in f near 3e-7 relative.
-            EXPECT_TRUE(NearRel(ColebrookFrictionFactor(start, rr, re),
-                                colebrookByBisection(rr, re), 1e-6))
+            EXPECT_TRUE(
+                NearRel(ColebrookFrictionFactor(start, rr, re), colebrookByBisection(rr, re), 1e-6))
                 << "rr " << rr << " Re " << re;
         }
     }

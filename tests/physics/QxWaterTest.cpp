@@ -32,11 +32,13 @@ constexpr WaterReference kReferences[] = {
      1.6986467971133315, 421.938114, 102.16551230596534, 0.376109794},
     {200.0, 885.11006454, 5.04542088, 0.00011424810552424347, 0.00070110803618210875,
      0.82216969049651154, 1009.084176, 1644.1698503793591, 0.559844186},
-    {-20.0, 997.46686701, 4.282678503648, 0.001792, 0.0007037, 10.906010911662947,
-     -85.65357007296, 0.12455790402607154, 0.19485381256},
+    {-20.0, 997.46686701, 4.282678503648, 0.001792, 0.0007037, 10.906010911662947, -85.65357007296,
+     0.12455790402607154, 0.19485381256},
 };
 
-void PrintTo(const WaterReference& reference, std::ostream* out) { *out << reference.T << " C"; }
+void PrintTo(const WaterReference& reference, std::ostream* out) {
+    *out << reference.T << " C";
+}
 
 class WaterReferenceTest : public ::testing::TestWithParam<WaterReference> {};
 
@@ -111,8 +113,8 @@ TEST(QxWater, PowerRule) {
         long double base, exponent, expected;
     };
     const Case cases[] = {
-        {2, 10, 1024},       {2, -2, 0.25},   {-3, 3, -27}, {5, 0, 1}, {0, 0.5, 0},
-        {0, -0.5, 0},        {4, 0.5, 2},     {0, 3, 0},    {1.5, 2, 2.25},
+        {2, 10, 1024}, {2, -2, 0.25}, {-3, 3, -27}, {5, 0, 1},      {0, 0.5, 0},
+        {0, -0.5, 0},  {4, 0.5, 2},   {0, 3, 0},    {1.5, 2, 2.25},
     };
     for (const Case& c : cases)
         EXPECT_TRUE(NearRel(static_cast<double>(Power(c.base, c.exponent)),

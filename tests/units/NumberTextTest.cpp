@@ -20,18 +20,18 @@ struct FormatCase {
 TEST(FormatText, GeneralFormatBoundaries) {
     const FormatCase cases[] = {
         {"%0.4g", 9999.4, "9999"},
-        {"%0.4g", 9999.6, "1E4"},        // rounds to five digits before the point
+        {"%0.4g", 9999.6, "1E4"}, // rounds to five digits before the point
         {"%0.4g", 9999.5, "1E4"},
         {"%0.4g", 0.0000099999, "0.00001"}, // rounds up into fixed notation
-        {"%0.4g", 0.00001, "0.00001"},   // smallest magnitude still in fixed notation
+        {"%0.4g", 0.00001, "0.00001"},      // smallest magnitude still in fixed notation
         {"%0.4g", 0.0000099, "9.9E-6"},
         {"%0.4g", 0, "0"},
         {"%0.4g", -9999.4, "-9999"},
         {"%0.4g", -0.0000099, "-9.9E-6"},
         {"%0.4g", 0.0174433, "0.01744"},
         {"%0.4g", 0.81414, "0.8141"},
-        {"%0.4g", 1.5, "1.5"},           // trailing zeros dropped
-        {"%0.4g", 100, "100"},           // the point goes with them
+        {"%0.4g", 1.5, "1.5"}, // trailing zeros dropped
+        {"%0.4g", 100, "100"}, // the point goes with them
         {"%0.4g", 123456, "1.235E5"},
         {"%0.04g", 2.5, "2.5"},
         {"%0.4g", 1e-300, "1E-300"},
@@ -43,13 +43,23 @@ TEST(FormatText, GeneralFormatBoundaries) {
 
 TEST(FormatText, FixedFormats) {
     const FormatCase cases[] = {
-        {"%0.2f", 3.0558, "3.06"},   {"%0.0f", 229238.8, "229239"}, {"%0.3f", 24, "24.000"},
-        {"%0.1f", -20, "-20.0"},     {"%0.2f", -0.001, "0.00"},     {"%0.5f", 0.03, "0.03000"},
-        {"%0.12f", 5.123456, "5.123456000000"}, {"%f", 1, "1.00"}, {"%8.1f", 2.25, "     2.3"},
+        {"%0.2f", 3.0558, "3.06"},
+        {"%0.0f", 229238.8, "229239"},
+        {"%0.3f", 24, "24.000"},
+        {"%0.1f", -20, "-20.0"},
+        {"%0.2f", -0.001, "0.00"},
+        {"%0.5f", 0.03, "0.03000"},
+        {"%0.12f", 5.123456, "5.123456000000"},
+        {"%f", 1, "1.00"},
+        {"%8.1f", 2.25, "     2.3"},
         {"%-6.1f|", 2.5, "2.5   |"},
-        {"%0.2f", 2.675, "2.68"},      // rounded as typed, not from the binary 2.67499…
-        {"%0.1f", 0.05, "0.1"},        {"%0.1f", -0.05, "-0.1"}, {"%0.2f", 9.995, "10.00"},
-        {"%0.0f", 0.5, "1"},           {"%0.0f", 0.4, "0"},      {"%0.3f", 1e-7, "0.000"},
+        {"%0.2f", 2.675, "2.68"}, // rounded as typed, not from the binary 2.67499…
+        {"%0.1f", 0.05, "0.1"},
+        {"%0.1f", -0.05, "-0.1"},
+        {"%0.2f", 9.995, "10.00"},
+        {"%0.0f", 0.5, "1"},
+        {"%0.0f", 0.4, "0"},
+        {"%0.3f", 1e-7, "0.000"},
         {"%0.4f", 123456789.123456, "123456789.1235"},
         {"%0.2f", 1e21, "1000000000000000000000.00"},
     };
@@ -100,18 +110,19 @@ TEST(FormatText, IgnoresTheProcessLocale) {
 
 TEST(ReadReal, AcceptsPlainDecimalNumbers) {
     const std::pair<const char*, double> cases[] = {
-        {"30", 30},       {" 2.5 ", 2.5},  {"-20", -20},  {"+4", 4},    {".5", 0.5},
-        {"5.", 5},        {"1E3", 1000},   {"1e-3", 1e-3}, {"2E+2", 200}, {"0.0000", 0},
-        {"\t7\n", 7},     {"1.7E308", 1.7e308},
+        {"30", 30},    {" 2.5 ", 2.5}, {"-20", -20},  {"+4", 4},
+        {".5", 0.5},   {"5.", 5},      {"1E3", 1000}, {"1e-3", 1e-3},
+        {"2E+2", 200}, {"0.0000", 0},  {"\t7\n", 7},  {"1.7E308", 1.7e308},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(readReal(text), expected) << text;
 }
 
 TEST(ReadReal, RejectsEverythingElse) {
-    for (const char* text : {"", "   ", "1,5", "nan", "NaN", "inf", "-inf", "infinity", "0x10",
-                             "1e", "1e+", "--1", "+-1", "-", ".", "E5", "1.2.3", "1 2", "abc",
-                             "1E999", "-1E999", "1E-999", "12abc", "١٢"}) {
+    for (const char* text :
+         {"",      "   ", "1,5", "nan",   "NaN",    "inf",    "-inf",  "infinity",
+          "0x10",  "1e",  "1e+", "--1",   "+-1",    "-",      ".",     "E5",
+          "1.2.3", "1 2", "abc", "1E999", "-1E999", "1E-999", "12abc", "١٢"}) {
         EXPECT_THROW(readReal(text), EConvertError) << '"' << text << '"';
     }
     try {
@@ -128,8 +139,8 @@ TEST(ReadInteger, AcceptsAndRejects) {
     EXPECT_EQ(readInteger("+5"), 5);
     EXPECT_EQ(readInteger("2147483647"), 2147483647);
     EXPECT_EQ(readInteger("-2147483648"), std::numeric_limits<std::int32_t>::min());
-    for (const char* text : {"", "2147483648", "1.0", "1e3", "0x1F", "$1F", "+-5", "--5", "-",
-                             "5-", "abc"})
+    for (const char* text :
+         {"", "2147483648", "1.0", "1e3", "0x1F", "$1F", "+-5", "--5", "-", "5-", "abc"})
         EXPECT_THROW(readInteger(text), EConvertError) << '"' << text << '"';
     try {
         readInteger("x");

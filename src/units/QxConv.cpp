@@ -240,6 +240,8 @@ constexpr Unit kPressureRate[] = {
     {"kPa/m", "kPa/m", 0.001, 0, "%0.5f"},
     {"iwg/100'", "iwg/100'", 0.12236594555735139, 0, "%0.4f"},
     {"Psi/ft", "Psi/ft", 4.4207485104630184e-05, 0, "%0.6f"},
+    // One psi is 6894.757293168361 Pa (the pound-force on a square inch), 100 ft is 30.48 m.
+    {"psi/100 ft", "psiper100ft", 30.48 / 6894.757293168361, 0, "%0.4f"},
 };
 
 constexpr Unit kProportion[] = {
@@ -285,6 +287,7 @@ constexpr Unit kTime[] = {
 constexpr Unit kVelocity[] = {
     {"m/s", "mpers", 1, 0, "%0.2f"},
     {"fpm", "ftpm", 196.8503937007874, 0, "%0.1f"},
+    {"ft/s", "ftpers", 1.0 / 0.3048, 0, "%0.2f"},
 };
 
 constexpr Unit kViscosity[] = {

@@ -1,4 +1,5 @@
 // The cost of one solve, of the texts around it, and of a batch row.
+#include "SolveFloor.h"
 #include "app/FlowCase.h"
 #include "app/Results.h"
 #include "app/SolveCommand.h"
@@ -6,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <sstream>
 
 namespace {
@@ -22,6 +24,45 @@ void BM_SolveDefaultCase(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SolveDefaultCase);
+
+/// The floor: the default case in plain double arithmetic.
+void BM_SolveFloor(benchmark::State& state) {
+    double flowRate = corvel::kDefaultFlowRate;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(flowRate);
+        benchmark::DoNotOptimize(corvel::bench::SolveFloor(flowRate, corvel::kDefaultDiameter,
+                                                           corvel::kDefaultTemperature,
+                                                           corvel::kDefaultRoughness));
+    }
+}
+BENCHMARK(BM_SolveFloor);
+
+/// The default-case solve and the floor timed in turns within one benchmark, so that both see
+/// the same machine load; the counter "ratio" is solve time over floor time.
+void BM_SolveOverFloor(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    constexpr int kRounds = 2000;
+    FlowCase c;
+    double flowRate = corvel::kDefaultFlowRate;
+    Clock::duration solveTime{}, floorTime{};
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        for (int i = 0; i < kRounds; ++i)
+            benchmark::DoNotOptimize(c.Solve());
+        const auto middle = Clock::now();
+        for (int i = 0; i < kRounds; ++i) {
+            benchmark::DoNotOptimize(flowRate);
+            benchmark::DoNotOptimize(corvel::bench::SolveFloor(flowRate, corvel::kDefaultDiameter,
+                                                               corvel::kDefaultTemperature,
+                                                               corvel::kDefaultRoughness));
+        }
+        floorTime += Clock::now() - middle;
+        solveTime += middle - start;
+    }
+    state.counters["ratio"] = static_cast<double>(solveTime.count()) /
+                              static_cast<double>(std::max<Clock::rep>(floorTime.count(), 1));
+}
+BENCHMARK(BM_SolveOverFloor)->Unit(benchmark::kMillisecond);
 
 /// The same with the grid texts read and the 13 result texts made, as the window does.
 void BM_SolveWithTexts(benchmark::State& state) {

@@ -3,7 +3,9 @@
 #include "platform/Errors.h"
 #include "platform/FloatFaults.h"
 
+#include <array>
 #include <cmath>
+#include <cstddef>
 
 namespace corvel {
 
@@ -52,44 +54,69 @@ constexpr double kN8 = 0.40511340542057e6;
 constexpr double kN9 = -0.23855557567849;
 constexpr double kN10 = 0.65017534844798e3;
 
-/// x^n for a whole n by repeated squaring (reciprocal for negative n).
-long double wholePower(long double x, int n) {
-    unsigned int k = n < 0 ? static_cast<unsigned int>(-n) : static_cast<unsigned int>(n);
-    long double result = 1.0L;
-    while (k != 0) {
-        if (k & 1U)
-            result *= x;
-        k >>= 1U;
-        if (k != 0)
-            x *= x;
-    }
-    return n < 0 ? 1.0L / result : result;
-}
+// Ranges of the exponents in table 2, widened by the two derivatives.
+constexpr int kMaxI = 32;
+constexpr int kMinJ = -41 - 2;
+constexpr int kMaxJ = 17;
 
-/// γ and its derivatives by π and τ.
+/// One term's coefficient times the exponent factors of each derivative, formed once at compile
+/// time; exact in extended precision (53 + 11 bits).
+struct TermFactors {
+    long double n, nI, nII, nJ, nJJ, nIJ;
+};
+
+constexpr auto kFactors = [] {
+    constexpr std::size_t count = sizeof kRegion1 / sizeof kRegion1[0];
+    std::array<TermFactors, count> factors{};
+    for (std::size_t k = 0; k < count; ++k) {
+        const long double n = kRegion1[k].n;
+        const int I = kRegion1[k].I, J = kRegion1[k].J;
+        factors[k] = {n, n * I, n * I * (I - 1), n * J, n * J * (J - 1), n * I * J};
+    }
+    return factors;
+}();
+
+/// γ and its derivatives by π and τ (γπ, γππ, γπτ only when `full`).
 struct GibbsDerivatives {
     long double g = 0, gPi = 0, gPiPi = 0, gTau = 0, gTauTau = 0, gPiTau = 0;
 };
 
-GibbsDerivatives region1Gibbs(long double pi, long double tau) {
+GibbsDerivatives region1Gibbs(long double pi, long double tau, bool full) {
+    // Every power the terms need, by repeated multiplication: one division in all, where raising
+    // each term's bases separately would take 34 (the negative powers) and many more products.
     const long double x = 7.1L - pi;
     const long double y = tau - 1.222L;
+    long double xPower[kMaxI + 1];
+    xPower[0] = 1;
+    for (int i = 1; i <= kMaxI; ++i)
+        xPower[i] = xPower[i - 1] * x;
+    long double yPowerTable[kMaxJ - kMinJ + 1];
+    long double* const yPower = yPowerTable - kMinJ; // yPower[j] = y^j for kMinJ ≤ j ≤ kMaxJ
+    yPower[0] = 1;
+    for (int j = 1; j <= kMaxJ; ++j)
+        yPower[j] = yPower[j - 1] * y;
+    const long double yInverse = 1 / y;
+    for (int j = -1; j >= kMinJ; --j)
+        yPower[j] = yPower[j + 1] * yInverse;
+
     GibbsDerivatives d;
-    for (const GibbsTerm& t : kRegion1) {
-        // x^(I−2), x^(I−1), x^I without dividing by x, which is 0 at p = 117.363 MPa.
-        const long double x2 = t.I >= 2 ? wholePower(x, t.I - 2) : 0.0L;
-        const long double x1 = t.I >= 2 ? x2 * x : (t.I == 1 ? 1.0L : 0.0L);
-        const long double x0 = t.I >= 1 ? x1 * x : 1.0L;
-        const long double y2 = wholePower(y, t.J - 2);
-        const long double y1 = y2 * y;
-        const long double y0 = y1 * y;
-        const long double n = t.n;
-        d.g += n * x0 * y0;
-        d.gPi -= n * t.I * x1 * y0;
-        d.gPiPi += n * t.I * (t.I - 1) * x2 * y0;
-        d.gTau += n * x0 * t.J * y1;
-        d.gTauTau += n * x0 * t.J * (t.J - 1) * y2;
-        d.gPiTau -= n * t.I * x1 * t.J * y1;
+    for (std::size_t k = 0; k < kFactors.size(); ++k) {
+        const GibbsTerm& t = kRegion1[k];
+        const TermFactors& f = kFactors[k];
+        const long double x0 = xPower[t.I];
+        const long double y1 = yPower[t.J - 1];
+        d.gTau += f.nJ * x0 * y1;
+        if (!full)
+            continue;
+        // x^(I−1) and x^(I−2) only where the factor I or I·(I−1) keeps them; x may be 0.
+        const long double x1 = t.I >= 1 ? xPower[t.I - 1] : 0.0L;
+        const long double x2 = t.I >= 2 ? xPower[t.I - 2] : 0.0L;
+        const long double y0 = yPower[t.J];
+        d.g += f.n * x0 * y0;
+        d.gPi -= f.nI * x1 * y0;
+        d.gPiPi += f.nII * x2 * y0;
+        d.gTauTau += f.nJJ * x0 * yPower[t.J - 2];
+        d.gPiTau -= f.nIJ * x1 * y1;
     }
     return d;
 }
@@ -100,7 +127,7 @@ If97Region1State If97Region1(double T, double p) {
     FloatFaultScope scope;
     const long double pi = p / static_cast<long double>(kRegion1Pressure);
     const long double tau = kRegion1Temperature / static_cast<long double>(T);
-    const GibbsDerivatives d = region1Gibbs(pi, tau);
+    const GibbsDerivatives d = region1Gibbs(pi, tau, true);
     const long double RT = static_cast<long double>(kIf97GasConstant) * T; // kJ/kg
     // v = π·γπ·RT/p; π/p = 1/p* keeps p = 0 finite. RT/p in kJ/(kg·MPa) is 1e-3 m³/kg.
     const long double v = RT * d.gPi / kRegion1Pressure * 1e-3L;
@@ -117,6 +144,14 @@ If97Region1State If97Region1(double T, double p) {
     s.isobaricHeatCapacity = scope.result(kIf97GasConstant * cpOverR);
     s.speedOfSound = scope.result(std::sqrt(w2));
     return s;
+}
+
+double If97Region1Enthalpy(double T, double p) {
+    FloatFaultScope scope;
+    const long double tau = kRegion1Temperature / static_cast<long double>(T);
+    const GibbsDerivatives d =
+        region1Gibbs(p / static_cast<long double>(kRegion1Pressure), tau, false);
+    return scope.result(static_cast<long double>(kIf97GasConstant) * T * tau * d.gTau);
 }
 
 double If97SaturationPressure(double T) {

@@ -37,10 +37,10 @@ WaterState IapwsWater(double T, double linePressure) {
 
     const double p = w.pressure / kKiloPerMega;
     const If97Region1State liquid = If97Region1(kelvin, p);
-    const If97Region1State atZero = If97Region1(kKelvinOffset, p);
+
     w.density = 1 / liquid.specificVolume;
     w.specificHeat = liquid.isobaricHeatCapacity;
-    w.enthalpy = liquid.enthalpy - atZero.enthalpy;
+    w.enthalpy = liquid.enthalpy - If97Region1Enthalpy(kKelvinOffset, p);
     w.viscosity = IapwsViscosity(kelvin, w.density);
     w.conductivity = IapwsConductivity(kelvin, w.density) * kKiloPerUnit;
     w.prandtl = PrandtlFrom(w.specificHeat, w.viscosity, w.conductivity);

@@ -74,6 +74,13 @@ TEST(If97Region1, ReproducesEveryFigureOfTheReleaseVerificationTable) {
     }
 }
 
+TEST(If97Region1, EnthalpyAloneIsExactlyTheFullStateEnthalpy) {
+    // IapwsWater's zero at 0 °C rests on the two paths summing identically.
+    for (double T : {253.15, 273.15, 300.0, 473.15})
+        for (double p : {0.0, 0.101325, 3.0, 80.0})
+            EXPECT_EQ(If97Region1Enthalpy(T, p), If97Region1(T, p).enthalpy) << T << " K " << p;
+}
+
 TEST(If97Region1, ZeroPressureStaysFinite) {
     const If97Region1State s = If97Region1(293.15, 0);
     EXPECT_GT(s.specificVolume, 1e-3);

@@ -37,10 +37,13 @@ WaterState IapwsWater(double T, double linePressure) {
 
     const double p = w.pressure / kKiloPerMega;
     const If97Region1State liquid = If97Region1(kelvin, p);
-
-    w.density = 1 / liquid.specificVolume;
+    const double enthalpyAtZero = If97Region1Enthalpy(kKelvinOffset, p);
+    {
+        FloatFaultScope scope;
+        w.density = scope.result(1.0L / liquid.specificVolume);
+        w.enthalpy = scope.result(static_cast<long double>(liquid.enthalpy) - enthalpyAtZero);
+    }
     w.specificHeat = liquid.isobaricHeatCapacity;
-    w.enthalpy = liquid.enthalpy - If97Region1Enthalpy(kKelvinOffset, p);
     w.viscosity = IapwsViscosity(kelvin, w.density);
     w.conductivity = IapwsConductivity(kelvin, w.density) * kKiloPerUnit;
     w.prandtl = PrandtlFrom(w.specificHeat, w.viscosity, w.conductivity);

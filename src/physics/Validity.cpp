@@ -1,6 +1,8 @@
 #include "physics/Validity.h"
 
 #include "physics/QxFlow.h"
+#include "platform/Errors.h"
+#include "platform/FloatFaults.h"
 
 #include <charconv>
 #include <cmath>
@@ -80,14 +82,20 @@ TransitionValues transitionValues(double reynolds, double relativeRoughness) {
 }
 
 std::string transitionText(double reynolds, double relativeRoughness) {
-    const auto [laminar, turbulent] = transitionValues(reynolds, relativeRoughness);
-    const double spread = (turbulent - laminar) / turbulent * 100;
-    return "The Reynolds number " + number(reynolds) +
-           " lies in the transition zone between 2300 and 4000, where no friction factor is "
-           "reliable. At this Reynolds number the laminar value 64/Re = " +
-           number(laminar, 4) + " and the turbulent value " + number(turbulent, 4) +
-           " used here differ by " + whole(std::fabs(spread)) +
-           " %; the pressure drop may lie anywhere between them.";
+    std::string text = "The Reynolds number " + number(reynolds) +
+                       " lies in the transition zone between 2300 and 4000, where no friction "
+                       "factor is reliable.";
+    try {
+        const auto [laminar, turbulent] = transitionValues(reynolds, relativeRoughness);
+        text += " At this Reynolds number the laminar value 64/Re = " + number(laminar, 4) +
+                " and the turbulent value " + number(turbulent, 4) + " used here differ by " +
+                whole(std::fabs(TransitionSpread(reynolds, relativeRoughness))) +
+                " %; the pressure drop may lie anywhere between them.";
+    } catch (const EMathError&) {
+        // A roughness the friction laws cannot take (an infinite k/D): the note stays without
+        // the comparison rather than failing.
+    }
+    return text;
 }
 
 std::string derivedText(const ValidityCase& c) {
@@ -111,7 +119,8 @@ std::string derivedText(const ValidityCase& c) {
 
 double TransitionSpread(double reynolds, double relativeRoughness) {
     const auto [laminar, turbulent] = transitionValues(reynolds, relativeRoughness);
-    return (turbulent - laminar) / turbulent * 100;
+    FloatFaultScope scope;
+    return scope.result((static_cast<long double>(turbulent) - laminar) / turbulent * 100);
 }
 
 std::vector<ValidityNote> ValidityNotes(const ValidityCase& c) {

@@ -183,6 +183,7 @@ struct ValidityCase {
 };
 
 /// The notes a case earns, in the order of kNoteKinds; empty when every figure is sound.
+/// Never throws for want of a value: a NaN earns no note.
 std::vector<ValidityNote> ValidityNotes(const ValidityCase& c);
 
 /// The most serious of the notes (the first of equal severity); nullptr for none.
@@ -192,7 +193,8 @@ const ValidityNote* MostSeriousNote(const std::vector<ValidityNote>& notes);
 std::string NoteCodes(const std::vector<ValidityNote>& notes);
 
 /// By how much [%] the laminar 64/Re differs from the turbulent friction factor the solve uses
-/// at this Reynolds number and relative roughness, relative to the turbulent one.
+/// at this Reynolds number and relative roughness, relative to the turbulent one. Throws
+/// EMathError where the friction laws fault (an infinite k/D), as the solve would.
 double TransitionSpread(double reynolds, double relativeRoughness);
 
 } // namespace corvel

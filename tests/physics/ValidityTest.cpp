@@ -3,12 +3,14 @@
 #include "physics/QxFlow.h"
 
 #include "TestSupport.h"
+#include "platform/Errors.h"
 
 #include <cctype>
 #include <cmath>
 #include <limits>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace corvel {
 namespace {
@@ -237,6 +239,18 @@ TEST(TransitionSpread, NegativeRoughnessComparesAsSmoothInsteadOfFaulting) {
     c.reynolds = 3000;
     c.relativeRoughness = -0.01;
     EXPECT_EQ(NoteCodes(ValidityNotes(c)), "transition");
+}
+
+TEST(TransitionSpread, AnInfiniteRoughnessLeavesTheComparisonOutInsteadOfThrowing) {
+    ValidityCase c = soundCase();
+    c.reynolds = 3000;
+    c.relativeRoughness = std::numeric_limits<double>::infinity();
+    std::vector<ValidityNote> notes;
+    ASSERT_NO_THROW(notes = ValidityNotes(c));
+    EXPECT_EQ(NoteCodes(notes), "transition;rough-kd");
+    EXPECT_EQ(notes[0].text.find("differ"), std::string::npos);
+    EXPECT_EQ(notes[0].text.back(), '.');
+    EXPECT_THROW(TransitionSpread(3000, std::numeric_limits<double>::infinity()), EMathError);
 }
 
 TEST(ValidityRanges, EndsAreOpenOrClosedAsDeclared) {

@@ -151,7 +151,9 @@ double If97Region1Enthalpy(double T, double p) {
     const long double tau = kRegion1Temperature / static_cast<long double>(T);
     const GibbsDerivatives d =
         region1Gibbs(p / static_cast<long double>(kRegion1Pressure), tau, false);
-    return scope.result(static_cast<long double>(kIf97GasConstant) * T * tau * d.gTau);
+    // the same products in the same order as If97Region1, so both give the same enthalpy
+    const long double RT = static_cast<long double>(kIf97GasConstant) * T;
+    return scope.result(RT * (tau * d.gTau));
 }
 
 double If97SaturationPressure(double T) {

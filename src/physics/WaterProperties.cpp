@@ -33,7 +33,8 @@ WaterState IapwsWater(double T, double linePressure) {
     w.vapourPressure = saturation * kKiloPerMega;
     w.boiling = linePressure < w.vapourPressure;
     w.pressure = w.boiling ? w.vapourPressure : linePressure;
-    w.extrapolated = !kIapwsWaterRange.contains(T);
+    w.extrapolated =
+        !kIapwsWaterRange.contains(T) || w.pressure > kKiloPerMega * kIf97Region1Range.maxPressure;
 
     const double p = w.pressure / kKiloPerMega;
     const If97Region1State liquid = If97Region1(kelvin, p);

@@ -30,7 +30,7 @@ struct WaterState {
     /// properties are those of saturated liquid.
     bool boiling = false;
     /// The temperature lies outside the range the formulas were fitted or validated in, so the
-    /// values are extrapolated (the IAPWS choice below 0 °C or above 350 °C).
+    /// values are extrapolated (the IAPWS choice below 0 °C, above 350 °C or above 100 MPa).
     bool extrapolated = false;
 };
 

@@ -226,6 +226,8 @@ TEST(IapwsWater, BelowZeroIsExtrapolatedSmoothlyIntoSupercooledLiquid) {
     EXPECT_FALSE(IapwsWater(0, 101.325).extrapolated);
     EXPECT_TRUE(IapwsWater(-0.1, 101.325).extrapolated);
     EXPECT_FALSE(IapwsWater(200, 2000).extrapolated);
+    EXPECT_FALSE(IapwsWater(20, 100000).extrapolated); // 100 MPa, region 1's upper pressure
+    EXPECT_TRUE(IapwsWater(20, 100001).extrapolated);
     double previousViscosity = 0;
     for (double T = 0; T >= -20; T -= 2) {
         const WaterState w = IapwsWater(T, 101.325);

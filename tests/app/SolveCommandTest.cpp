@@ -259,13 +259,16 @@ TEST(SolveCommand, BatchRowsMatchTheSingleCase) {
     EXPECT_NE(row.find(expected + "Solved"), std::string::npos) << row;
 }
 
-TEST(SolveCommand, PreciseBatchReadsBackTheExactDoubles) {
+TEST(SolveCommand, PreciseBatchSolvesTheValuesAsGivenAndWritesExactDoubles) {
     const SolveRun run = solve({"--batch", "--precise"}, "flow_lps\n24\n");
     ASSERT_EQ(run.code, kExitSolved);
     const auto row = lines(run.out).at(1);
     EXPECT_EQ(row.rfind("24,", 0), 0u) << row;
     EXPECT_NE(row.find(",Transition,"), std::string::npos);
     EXPECT_NE(row.find(",229238.7"), std::string::npos) << row;
+    // The values are solved as given, not as the grid would round them.
+    const auto given = lines(solve({"--batch", "--precise"}, "diameter_mm\n100.04\n").out).at(1);
+    EXPECT_EQ(given.rfind("24,3.0533317534285667,100.04,9,", 0), 0u) << given;
 }
 
 TEST(SolveCommand, BadBatchHeadersAreUsageErrors) {

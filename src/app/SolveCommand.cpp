@@ -1,15 +1,20 @@
 #include "app/SolveCommand.h"
 
 #include "CorvelVersion.h"
+#include "app/CsvReader.h"
 #include "app/FlowCase.h"
+#include "app/PrintableText.h"
 #include "app/Results.h"
 #include "platform/Errors.h"
 #include "units/NumberText.h"
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <limits>
@@ -39,28 +44,38 @@ and diameter form the given pair and the third is derived from them.
   --roughness MM       surface roughness in mm (0.0001 to 200)
   --batch [FILE]       solve every row of a CSV file (standard input when FILE
                        is absent or "-") and write the results as CSV
-  --precise            in a batch, write every number as the shortest text that
-                       reads back as the same double, instead of display formats
-  --help               show this help and exit
+  --keep NAME[,NAME]   in a batch, copy these columns of the file unchanged to
+                       the front of the output (a case id, for example)
+  --precise            solve the values as given instead of as the grid shows
+                       them, and write every number in full: 17 significant
+                       digits for one case, in a batch the shortest text that
+                       reads back as the same double
+  -h, --help           show this help and exit
   --version            show the version and exit
 
-Without --batch the 13 results are printed one per line as
-"caption,value,units", as the calculator copies them to the clipboard.
+Without --batch the five inputs as the grid shows them and the 13 results are
+printed one per line as "caption,value,units", as the calculator copies them to
+the clipboard. The grid shows each input in its display format (the diameter to
+0.1 mm, for example) and the case is solved with the values shown; a note on
+standard error tells when a value given was rounded so.
 
 A batch header names any of the columns flow_lps, velocity_mps, diameter_mm,
-temperature_c and roughness_mm. Each row starts from the default case and
-applies its non-empty cells as edits in column order. The output holds the five
-inputs after derivation, the 13 results (velocity, density, heat_capacity,
-dynamic_viscosity, conductivity, prandtl_number, enthalpy, saturation_pressure,
-diffusion_coefficient, reynolds_number, friction_factor, moody_diagram,
-pressure_drop_rate) and a status column: "Solved", or why the row failed. A
-failed row does not stop the batch.
+temperature_c and roughness_mm, and the columns given to --keep. Each row starts
+from the default case and applies its non-empty cells as edits in column order.
+The output holds the kept columns, the five inputs after derivation, the 13
+results (velocity, density, heat_capacity, dynamic_viscosity, conductivity,
+prandtl_number, enthalpy, saturation_pressure, diffusion_coefficient,
+reynolds_number, friction_factor, moody_diagram, pressure_drop_rate) and a
+status column: "Solved", or the input line and why the row failed. A failed row
+keeps its input cells as given and does not stop the batch. Batch files follow
+RFC 4180; blanks around cells are ignored and a row may be at most 1 MiB long.
 
 Values are plain decimal numbers with "." as the decimal point; a value outside
-its range is an error, never clamped.
+its range is an error, never clamped. A case whose derived flowrate, velocity or
+diameter lies outside that row's range fails.
 
-Exit status: 0 solved; 1 the solve or at least one batch row failed;
-2 a bad option, value or batch header.
+Exit status: 0 solved; 1 the solve or at least one batch row failed, or the
+output could not be written; 2 a bad option, value, batch file or header.
 )";
 
 /// The option or batch column for each input row, in row order.
@@ -83,7 +98,7 @@ constexpr std::string_view kResultColumns =
     "saturation_pressure,diffusion_coefficient,reynolds_number,friction_factor,moody_diagram,"
     "pressure_drop_rate";
 
-/// A bad option or batch header: reported on one line, exit code 2.
+/// A bad option, batch file or batch header: reported on one line, exit code 2.
 class UsageError : public Exception {
 public:
     using Exception::Exception;
@@ -96,16 +111,37 @@ const InputRowInfo& rowInfo(int row) {
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
     return text;
 }
 
+/// `value` with 17 significant digits, enough to read back as the same double.
+std::string fullText(double value) {
+    std::array<char, 40> buffer;
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                         std::chars_format::general, 17);
+    return std::string(buffer.data(), ec == std::errc() ? end : buffer.data());
+}
+
+/// The input row of the quantity the case derives from its given pair.
+int derivedRow(const FlowCase& flowCase) {
+    switch (flowCase.Derived) {
+    case 1:
+        return kFlowRateRow;
+    case 2:
+        return kDiameterRow;
+    default:
+        return kVelocityRow;
+    }
+}
+
 /// A case being edited as in the input grid: the case and the grid's value texts. A batch
-/// solves many cases, so texts are formatted and read again only where they changed.
+/// solves many cases, so texts are formatted and read again only where they changed. A precise
+/// case takes the values as given and has no texts.
 class GridCase {
 public:
-    GridCase() : grid_(defaultGrid()) {}
+    explicit GridCase(bool precise) : grid_(defaultGrid()), precise_(precise) {}
 
     /// Commits `text` to `row` as the grid does: the number must lie in the row's range; the
     /// editor's text is read with all the others, the case recomputes and writes them back.
@@ -115,12 +151,19 @@ public:
         double x = 0;
         try {
             x = readReal(value);
-        } catch (const EConvertError& error) {
-            throw EConvertError(std::string(info.caption) + ": " + error.what());
+        } catch (const EConvertError&) {
+            throw EConvertError(std::string(info.caption) + ": '" + printableText(value) +
+                                "' is not a valid floating point value");
         }
         if (!(x >= info.min && x <= info.max))
-            throw EConvertError(formatText("%s: %s is outside the range %0.6g to %0.6g %s",
-                                           {info.caption, value, info.min, info.max, info.units}));
+            throw EConvertError(
+                formatText("%s: %s is outside the range %0.6g to %0.6g %s",
+                           {info.caption, printableText(value), info.min, info.max, info.units}));
+        if (precise_) {
+            grid_.flowCase.InputValue(row) = info.baseScale == 1 ? x : x * info.baseScale;
+            grid_.flowCase.ApplyEdit(row);
+            return;
+        }
         const auto i = static_cast<std::size_t>(row - 1);
         grid_.texts[i] = formatText(info.editFormat, {x});
         // The editor's text is not one the case made: it is written back whatever its value.
@@ -130,12 +173,30 @@ public:
         showInputs();
     }
 
-    /// Solves from the grid texts, as the window's solve does.
-    SolveOutcome solve() {
-        readInputs();
-        return grid_.flowCase.Solve();
+    struct Outcome {
+        bool solved;
+        bool derivedOutOfRange; ///< the message tells which derived value and its range
+        std::string message;    ///< empty when solved
+    };
+
+    /// Solves from the grid texts, as the window's solve does. A derived flowrate, velocity or
+    /// diameter outside its row's range fails the case, which the window lets pass.
+    Outcome solve() {
+        if (!precise_)
+            readInputs();
+        FlowCase& c = grid_.flowCase;
+        const int derived = derivedRow(c);
+        if (derived != kVelocityRow)
+            if (std::optional<std::string> message = checkDerived(derived))
+                return {false, true, std::move(*message)};
+        SolveOutcome outcome = c.Solve();
+        if (outcome.solved && derived == kVelocityRow)
+            if (std::optional<std::string> message = checkDerived(derived))
+                return {false, true, std::move(*message)};
+        return {outcome.solved, false, std::move(outcome.message)};
     }
 
+    bool precise() const { return precise_; }
     const FlowCase& flowCase() const { return grid_.flowCase; }
     const InputTexts& texts() const { return grid_.texts; }
 
@@ -162,6 +223,24 @@ private:
         return grid;
     }
 
+    /// "Derived Water Flowrate 0.000 l/s is outside 0.01 to 5000" when the value of `row`
+    /// that is solved lies outside the row's range.
+    std::optional<std::string> checkDerived(int row) const {
+        const InputRowInfo& info = rowInfo(row);
+        const double value = grid_.flowCase.InputValue(row);
+        // The grid's flowrate and diameter are their texts; the velocity is always computed.
+        const auto i = static_cast<std::size_t>(row - 1);
+        const bool fromText = !precise_ && row != kVelocityRow;
+        const double shown = fromText ? readReal(grid_.texts[i]) : value * info.displayScale;
+        if (shown >= info.min && shown <= info.max)
+            return std::nullopt;
+        const std::string text = fromText   ? grid_.texts[i]
+                                 : precise_ ? shortestRealText(shown)
+                                            : FlowCase::InputText(row, value);
+        return formatText("Derived %s %s %s is outside %0.6g to %0.6g",
+                          {info.caption, text, info.units, info.min, info.max});
+    }
+
     void readInputs() {
         for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
             const auto i = static_cast<std::size_t>(row - 1);
@@ -186,137 +265,130 @@ private:
     }
 
     Grid grid_;
+    bool precise_;
 };
 
-void appendCsvCell(std::string& line, std::string_view cell) {
-    if (cell.find_first_of(",\"\r\n") == std::string_view::npos) {
-        line += cell;
-        return;
-    }
-    line += '"';
-    for (char c : cell) {
-        if (c == '"')
-            line += '"';
-        line += c;
-    }
-    line += '"';
-}
-
-/// Splits one CSV line into trimmed cells; quoted cells may hold commas and doubled quotes.
-/// Returns false for an unterminated quote.
-bool splitCsvLine(std::string_view line, std::vector<std::string>& cells) {
-    cells.clear();
-    std::string cell;
-    bool quoted = false;
-    bool wasQuoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-                cell += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                cell += c;
-            }
-        } else if (c == '"' && trimmed(cell).empty()) {
-            cell.clear();
-            quoted = wasQuoted = true;
-        } else if (c == ',') {
-            cells.emplace_back(wasQuoted ? cell : std::string(trimmed(cell)));
-            cell.clear();
-            wasQuoted = false;
-        } else {
-            cell += c;
-        }
-    }
-    if (quoted)
-        return false;
-    cells.emplace_back(wasQuoted ? cell : std::string(trimmed(cell)));
-    return true;
-}
-
+/// Writes the batch results: a header, then one line per row read.
 class BatchSolver {
 public:
-    BatchSolver(std::istream& in, std::ostream& out, bool precise)
-        : in_(in), out_(out), precise_(precise) {}
+    BatchSolver(CsvReader& reader, std::ostream& out, bool precise,
+                const std::vector<std::string>& keep)
+        : reader_(reader), out_(out), precise_(precise), keepNames_(keep) {}
 
-    /// Reads the header; throws UsageError for an unknown or repeated column.
+    /// Reads the header; throws UsageError for an unknown or repeated column, or a column to
+    /// keep that the header lacks.
     void readHeader() {
-        std::string line;
-        if (!std::getline(in_, line))
+        CsvReader::Chunk chunk;
+        if (!reader_.read(chunk, 1))
             return;
-        if (line.starts_with("\xEF\xBB\xBF")) // UTF-8 byte order mark
-            line.erase(0, 3);
-        std::vector<std::string> names;
-        if (!splitCsvLine(line, names))
+        const CsvReader::Record& record = chunk.record(0);
+        switch (record.error) {
+        case CsvReader::RecordError::None:
+            break;
+        case CsvReader::RecordError::UnterminatedQuote:
             throw UsageError("the batch header has an unterminated quote");
-        for (const std::string& name : names) {
-            const InputName* match = nullptr;
-            for (const InputName& input : kInputNames)
-                if (input.column == name)
-                    match = &input;
-            if (!match)
-                throw UsageError("unknown column '" + name + "' in the batch header");
-            for (int row : columnRows_)
-                if (row == match->row)
-                    throw UsageError("column '" + name + "' appears twice in the batch header");
-            columnRows_.push_back(match->row);
+        case CsvReader::RecordError::TextAfterQuote:
+            throw UsageError("the batch header has text after a closing quote");
+        case CsvReader::RecordError::TooLong:
+            throw UsageError("the batch header is longer than 1 MiB");
         }
+        columnCount_ = record.cellCount;
+        for (std::size_t column = 0; column < record.cellCount; ++column) {
+            const std::string_view name = chunk.cell(record, column);
+            for (std::size_t other = 0; other < column; ++other)
+                if (chunk.cell(record, other) == name)
+                    throw UsageError("column '" + printableText(name) +
+                                     "' appears twice in the batch header");
+            bool known = false;
+            for (const InputName& input : kInputNames)
+                if (input.column == name) {
+                    inputColumns_[static_cast<std::size_t>(input.row - 1)] = column;
+                    known = true;
+                }
+            for (const std::string& keep : keepNames_)
+                if (keep == name)
+                    known = true;
+            if (!known)
+                throw UsageError("unknown column '" + printableText(name) +
+                                 "' in the batch header");
+        }
+        for (const std::string& keep : keepNames_) {
+            std::size_t column = 0;
+            while (column < record.cellCount && chunk.cell(record, column) != keep)
+                ++column;
+            if (column == record.cellCount)
+                throw UsageError("column '" + printableText(keep) + "' to keep is not in the " +
+                                 "batch header");
+            keepColumns_.push_back(column);
+        }
+        for (std::size_t row = 0; row < inputColumns_.size(); ++row)
+            if (inputColumns_[row] != kNoColumn)
+                edits_.push_back({inputColumns_[row], static_cast<int>(row + 1)});
+        // Cells are edits in column order.
+        std::sort(edits_.begin(), edits_.end(),
+                  [](const Edit& a, const Edit& b) { return a.column < b.column; });
     }
 
-    /// Solves every row; returns true when all of them solved.
-    bool run() {
+    /// What run() found.
+    struct Outcome {
+        bool allSolved = true;
+        bool writeFailed = false;
+        int writeErrno = 0; ///< errno of the failed write, 0 when unknown
+    };
+
+    /// Solves every row and writes the results.
+    Outcome run() {
+        Outcome outcome;
         std::string header;
+        for (const std::string& keep : keepNames_) {
+            appendCsvCell(header, keep);
+            header += ',';
+        }
         for (const InputName& input : kInputNames) {
             header += input.column;
             header += ',';
         }
         header += kResultColumns;
         header += ",status\n";
-        out_ << header;
+        if (!write(header, outcome))
+            return outcome;
 
         // Rows are read in chunks, each chunk is solved in slices on every core, and the slices
         // are written in order: the output is the same as one row after the other, and memory
         // stays bounded by the chunk whatever the length of the batch.
         const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1U, 8U);
-        std::vector<std::string> lines;
+        CsvReader::Chunk chunk;
         std::vector<Slice> slices(workers);
-        bool allSolved = true;
-        for (;;) {
-            lines.clear();
-            for (std::string line; lines.size() < kChunkRows && std::getline(in_, line);)
-                if (!trimmed(line).empty())
-                    lines.push_back(std::move(line));
-            if (lines.empty())
-                break;
-            const std::size_t sliceCount = lines.size() < kMinRowsPerSlice * 2 ? 1 : workers;
-            const std::size_t perSlice = (lines.size() + sliceCount - 1) / sliceCount;
+        while (reader_.read(chunk, kChunkRows)) {
+            const std::size_t rows = chunk.size();
+            const std::size_t sliceCount = rows < kMinRowsPerSlice * 2 ? 1 : workers;
+            const std::size_t perSlice = (rows + sliceCount - 1) / sliceCount;
             std::vector<std::thread> threads;
             for (std::size_t k = 0; k < sliceCount; ++k) {
                 Slice& slice = slices[k];
-                slice.first = std::min(lines.size(), k * perSlice);
-                slice.last = std::min(lines.size(), slice.first + perSlice);
+                slice.first = std::min(rows, k * perSlice);
+                slice.last = std::min(rows, slice.first + perSlice);
                 if (k == 0)
                     continue; // the calling thread solves the first slice itself
-                threads.emplace_back([this, &lines, &slice] { solveSlice(lines, slice); });
+                threads.emplace_back([this, &chunk, &slice] { solveSlice(chunk, slice); });
             }
-            solveSlice(lines, slices[0]);
+            solveSlice(chunk, slices[0]);
             for (std::thread& thread : threads)
                 thread.join();
             for (std::size_t k = 0; k < sliceCount; ++k) {
-                out_.write(slices[k].output.data(),
-                           static_cast<std::streamsize>(slices[k].output.size()));
-                allSolved &= slices[k].allSolved;
+                if (!write(slices[k].output, outcome))
+                    return outcome;
+                outcome.allSolved &= slices[k].allSolved;
             }
         }
-        return allSolved;
+        write({}, outcome); // flushes
+        return outcome;
     }
 
 private:
     static constexpr std::size_t kChunkRows = 16384;
     static constexpr std::size_t kMinRowsPerSlice = 256;
+    static constexpr std::size_t kNoColumn = std::numeric_limits<std::size_t>::max();
 
     /// Rows first to last of a chunk and what solving them wrote.
     struct Slice {
@@ -326,50 +398,90 @@ private:
         bool allSolved = true;
     };
 
-    void solveSlice(const std::vector<std::string>& lines, Slice& slice) const {
-        slice.output.clear();
-        slice.allSolved = true;
-        std::vector<std::string> cells;
-        for (std::size_t i = slice.first; i < slice.last; ++i)
-            slice.allSolved &= solveRow(lines[i], cells, slice.output);
+    /// A column that edits an input row.
+    struct Edit {
+        std::size_t column;
+        int row;
+    };
+
+    /// Writes `text`, or flushes when it is empty; false when writing failed.
+    bool write(std::string_view text, Outcome& outcome) {
+        errno = 0;
+        if (text.empty())
+            out_.flush();
+        else
+            out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (out_)
+            return true;
+        outcome.writeFailed = true;
+        outcome.writeErrno = errno;
+        return false;
     }
 
-    bool solveRow(std::string_view line, std::vector<std::string>& cells,
+    void solveSlice(const CsvReader::Chunk& chunk, Slice& slice) const {
+        slice.output.clear();
+        slice.allSolved = true;
+        for (std::size_t i = slice.first; i < slice.last; ++i)
+            slice.allSolved &= solveRow(chunk, chunk.record(i), slice.output);
+    }
+
+    bool solveRow(const CsvReader::Chunk& chunk, const CsvReader::Record& record,
                   std::string& output) const {
-        std::string status = "Solved";
-        GridCase gridCase;
+        GridCase gridCase(precise_);
+        std::string failure;
         try {
-            if (!splitCsvLine(line, cells))
+            switch (record.error) {
+            case CsvReader::RecordError::None:
+                break;
+            case CsvReader::RecordError::UnterminatedQuote:
                 throw EConvertError("the row has an unterminated quote");
-            if (cells.size() > columnRows_.size())
+            case CsvReader::RecordError::TextAfterQuote:
+                throw EConvertError("the row has text after a closing quote");
+            case CsvReader::RecordError::TooLong:
+                throw EConvertError("the row is longer than 1 MiB");
+            }
+            if (record.cellCount > columnCount_)
                 throw EConvertError(formatText("the row has %d cells but the header names %d",
-                                               {static_cast<long long>(cells.size()),
-                                                static_cast<long long>(columnRows_.size())}));
-            for (std::size_t i = 0; i < cells.size(); ++i)
-                if (!cells[i].empty())
-                    gridCase.edit(columnRows_[i], cells[i]);
-            const SolveOutcome outcome = gridCase.solve();
+                                               {static_cast<long long>(record.cellCount),
+                                                static_cast<long long>(columnCount_)}));
+            for (const Edit& edit : edits_)
+                if (const std::string_view cell = chunk.cell(record, edit.column); !cell.empty())
+                    gridCase.edit(edit.row, cell);
+            const GridCase::Outcome outcome = gridCase.solve();
             if (!outcome.solved)
-                status = outcome.message;
+                failure = outcome.message;
         } catch (const std::exception& error) {
-            status = error.what();
+            failure = error.what();
         }
-        if (status == "Solved")
+        for (std::size_t column : keepColumns_) {
+            appendCsvCell(output, chunk.cell(record, column));
+            output += ',';
+        }
+        if (failure.empty()) {
             appendValues(gridCase, output);
-        else
-            output.append(5 + kResultCount, ',');
-        appendCsvCell(output, status);
+            output += "Solved\n";
+            return true;
+        }
+        // A failed row keeps its inputs as given, so that it can be found and mended.
+        for (std::size_t column : inputColumns_) {
+            if (column != kNoColumn)
+                appendCsvCell(output, chunk.cell(record, column));
+            output += ',';
+        }
+        output.append(kResultCount, ',');
+        appendCsvCell(
+            output,
+            printableText(formatText("line %d: %s", {static_cast<long long>(record.line), failure}),
+                          std::string::npos));
         output += '\n';
-        return status == "Solved";
+        return false;
     }
 
     void appendValues(const GridCase& gridCase, std::string& output) const {
         const FlowCase& c = gridCase.flowCase();
         if (precise_) {
-            const double inputs[] = {c.FlowRate * 1000, c.Velocity, c.Diameter * 1000,
-                                     c.Temperature, c.Roughness * 1000};
-            for (double value : inputs) {
-                output += shortestRealText(value);
+            for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+                output += shortestRealText(c.InputValue(row) * rowInfo(row).displayScale);
                 output += ',';
             }
             const auto values = ResultValues(c);
@@ -390,16 +502,21 @@ private:
         }
     }
 
-    std::istream& in_;
+    CsvReader& reader_;
     std::ostream& out_;
     bool precise_;
-    std::vector<int> columnRows_;
+    const std::vector<std::string>& keepNames_;
+    std::size_t columnCount_ = 0;
+    std::array<std::size_t, 5> inputColumns_{kNoColumn, kNoColumn, kNoColumn, kNoColumn, kNoColumn};
+    std::vector<Edit> edits_;
+    std::vector<std::size_t> keepColumns_;
 };
 
 struct Options {
     std::vector<std::pair<int, std::string>> edits; ///< row and value text, in command order
     bool batch = false;
     std::optional<std::string> batchFile;
+    std::vector<std::string> keep; ///< batch columns copied to the output
     bool precise = false;
     bool help = false;
     bool version = false;
@@ -414,6 +531,8 @@ Options parseOptions(const std::vector<std::string>& args) {
             attached = std::string(arg.substr(eq + 1));
             arg = arg.substr(0, eq);
         }
+        if (arg == "-h")
+            arg = "--help";
         if (arg == "--help" || arg == "--version" || arg == "--precise") {
             if (attached)
                 throw UsageError("option " + std::string(arg) + " takes no value");
@@ -428,78 +547,178 @@ Options parseOptions(const std::vector<std::string>& args) {
             options.batch = true;
             if (attached)
                 options.batchFile = *attached;
-            else if (i + 1 < args.size() && (args[i + 1] == "-" || !args[i + 1].starts_with("--")))
+            else if (i + 1 < args.size() && (args[i + 1] == "-" || !args[i + 1].starts_with("-")))
                 options.batchFile = args[++i];
             continue;
         }
+        const bool keep = arg == "--keep";
         const InputName* input = nullptr;
         for (const InputName& name : kInputNames)
             if (name.option == arg)
                 input = &name;
-        if (!input)
-            throw UsageError("unknown option '" + std::string(arg) + "' (see --help)");
+        if (!input && !keep)
+            throw UsageError("unknown option '" + printableText(arg) + "' (see --help)");
         if (!attached && i + 1 >= args.size())
             throw UsageError("option " + std::string(arg) + " needs a value");
-        options.edits.emplace_back(input->row, attached ? *attached : args[++i]);
+        const std::string value = attached ? *attached : args[++i];
+        if (input) {
+            options.edits.emplace_back(input->row, value);
+            continue;
+        }
+        for (std::size_t start = 0;;) {
+            const std::size_t comma = std::min(value.find(',', start), value.size());
+            const std::string_view name =
+                trimmed(std::string_view(value).substr(start, comma - start));
+            if (name.empty())
+                throw UsageError("option --keep needs column names separated by commas");
+            if (std::find(options.keep.begin(), options.keep.end(), name) != options.keep.end())
+                throw UsageError("column '" + printableText(name) + "' is given to --keep twice");
+            options.keep.emplace_back(name);
+            if (comma == value.size())
+                break;
+            start = comma + 1;
+        }
     }
     if (options.batch && !options.edits.empty())
         throw UsageError("--batch takes its values from the batch file, not from options");
-    if (options.precise && !options.batch)
-        throw UsageError("--precise applies to --batch only");
+    if (!options.keep.empty() && !options.batch)
+        throw UsageError("--keep applies to --batch only");
     return options;
 }
 
+void reportWriteFailure(std::ostream& err, int error) {
+    err << kProgram << ": cannot write the output"
+        << (error ? std::string(": ") + std::strerror(error) : std::string()) << '\n';
+}
+
+/// Writes `text` and flushes it; a failed write (a full disk, a closed pipe) is reported on
+/// `err`, since it must not pass for success.
+bool writeOutput(std::string_view text, std::ostream& out, std::ostream& err) {
+    errno = 0;
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    if (out)
+        return true;
+    reportWriteFailure(err, errno);
+    return false;
+}
+
+/// The note on values given that the grid's display formats rounded, empty when none was.
+std::string roundingNote(const Options& options, const GridCase& gridCase) {
+    // The text last given for each row, if any.
+    std::array<const std::string*, 5> given{};
+    for (const auto& [row, text] : options.edits)
+        given[static_cast<std::size_t>(row - 1)] = &text;
+    const std::string& order = gridCase.flowCase().EditOrder;
+    std::string changes;
+    int count = 0;
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+        const auto i = static_cast<std::size_t>(row - 1);
+        if (!given[i])
+            continue;
+        // Of flowrate, velocity and diameter only the given pair keeps what was given.
+        const char letter = row == kFlowRateRow ? 'Q' : row == kVelocityRow ? 'V' : 'D';
+        if (row <= kDiameterRow && order.substr(0, 2).find(letter) == std::string::npos)
+            continue;
+        const std::string_view text = trimmed(*given[i]);
+        const std::string& shown = gridCase.texts()[i];
+        if (readReal(text) == readReal(shown))
+            continue;
+        const InputRowInfo& info = rowInfo(row);
+        if (count++ > 0)
+            changes += ", ";
+        changes += formatText("%s %s %s is solved as %s %s",
+                              {info.caption, printableText(text), info.units, shown, info.units});
+    }
+    if (count == 0)
+        return {};
+    return "note: " + changes + "; use --precise to solve " +
+           (count == 1 ? "the value" : "the values") + " as given";
+}
+
 int solveOneCase(const Options& options, std::ostream& out, std::ostream& err) {
-    GridCase gridCase;
+    GridCase gridCase(options.precise);
     try {
         for (const auto& [row, text] : options.edits)
             gridCase.edit(row, text);
     } catch (const std::exception& error) {
-        err << kProgram << ": " << error.what() << '\n';
+        err << kProgram << ": " << printableText(error.what(), std::string::npos) << '\n';
         return kExitUsage;
     }
-    SolveOutcome outcome;
+    if (!options.precise)
+        if (const std::string note = roundingNote(options, gridCase); !note.empty())
+            err << kProgram << ": " << note << '\n';
+    GridCase::Outcome outcome;
     try {
         outcome = gridCase.solve();
     } catch (const std::exception& error) {
-        outcome = {false, error.what()};
+        outcome = {false, false, error.what()};
     }
     if (!outcome.solved) {
-        err << kProgram << ": the case could not be solved: " << outcome.message << '\n';
+        err << kProgram << ": "
+            << (outcome.derivedOutOfRange ? "" : "the case could not be solved: ")
+            << outcome.message << '\n';
         return kExitCaseFailed;
     }
+    const FlowCase& c = gridCase.flowCase();
     std::string text;
-    for (const ResultRow& row : MakeResultRows(gridCase.flowCase()))
-        text += row.caption + ',' + row.value + ',' + row.units + '\n';
-    out << text;
-    return kExitSolved;
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+        const InputRowInfo& info = rowInfo(row);
+        text += info.caption;
+        text += ',';
+        text += options.precise ? fullText(c.InputValue(row) * info.displayScale)
+                                : gridCase.texts()[static_cast<std::size_t>(row - 1)];
+        text += ',';
+        text += info.units;
+        text += '\n';
+    }
+    const ResultRows rows = MakeResultRows(c);
+    const auto values = ResultValues(c);
+    for (std::size_t i = 0; i < kResultCount; ++i) {
+        const bool exact = options.precise && i != kRegimeResultIndex;
+        text += rows[i].caption + ',' + (exact ? fullText(values[i]) : rows[i].value) + ',' +
+                rows[i].units + '\n';
+    }
+    return writeOutput(text, out, err) ? kExitSolved : kExitCaseFailed;
 }
 
 int solveBatch(const Options& options, std::istream& in, std::ostream& out, std::ostream& err) {
     std::ifstream file;
     std::istream* source = &in;
     if (options.batchFile && *options.batchFile != "-") {
-        file.open(*options.batchFile);
+        const std::string& path = *options.batchFile;
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error)) {
+            err << kProgram << ": cannot read '" << printableText(path)
+                << "': " << std::strerror(EISDIR) << '\n';
+            return kExitUsage;
+        }
+        file.open(path, std::ios::binary);
         if (!file) {
-            err << kProgram << ": cannot open '" << *options.batchFile
+            err << kProgram << ": cannot open '" << printableText(path)
                 << "': " << std::strerror(errno) << '\n';
             return kExitUsage;
         }
         source = &file;
     }
-    BatchSolver solver(*source, out, options.precise);
+    CsvReader reader(*source);
+    BatchSolver solver(reader, out, options.precise, options.keep);
     try {
         solver.readHeader();
     } catch (const UsageError& error) {
         err << kProgram << ": " << error.what() << '\n';
         return kExitUsage;
     }
-    const bool allSolved = solver.run();
-    if (source->bad()) {
+    const BatchSolver::Outcome outcome = solver.run();
+    if (outcome.writeFailed) {
+        reportWriteFailure(err, outcome.writeErrno);
+        return kExitCaseFailed;
+    }
+    if (reader.failed()) {
         err << kProgram << ": reading the batch failed\n";
         return kExitCaseFailed;
     }
-    return allSolved ? kExitSolved : kExitCaseFailed;
+    return outcome.allSolved ? kExitSolved : kExitCaseFailed;
 }
 
 } // namespace
@@ -513,13 +732,11 @@ int RunSolveCommand(const std::vector<std::string>& args, std::istream& in, std:
         err << kProgram << ": " << error.what() << '\n';
         return kExitUsage;
     }
-    if (options.help) {
-        out << kHelp;
-        return kExitSolved;
-    }
+    if (options.help)
+        return writeOutput(kHelp, out, err) ? kExitSolved : kExitCaseFailed;
     if (options.version) {
-        out << kProgram << ' ' << CORVEL_VERSION << '\n';
-        return kExitSolved;
+        const std::string version = std::string(kProgram) + ' ' + CORVEL_VERSION + '\n';
+        return writeOutput(version, out, err) ? kExitSolved : kExitCaseFailed;
     }
     return options.batch ? solveBatch(options, in, out, err) : solveOneCase(options, out, err);
 }

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -33,16 +35,126 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
-TEST(SolveCommand, DefaultCasePrintsTheClipboardLines) {
+TEST(SolveCommand, DefaultCasePrintsTheInputsAndResultsAsClipboardLines) {
     const SolveRun run = solve({});
     EXPECT_EQ(run.code, kExitSolved);
     EXPECT_EQ(run.err, "");
     const auto out = lines(run.out);
-    ASSERT_EQ(out.size(), 13u);
-    EXPECT_EQ(out.front(), "Velocity,3.06,m/s");
-    EXPECT_EQ(out[10], "Friction Factor,0.01744,D'arcy");
+    ASSERT_EQ(out.size(), 18u);
+    const std::vector<std::string> inputs(out.begin(), out.begin() + 5);
+    EXPECT_EQ(inputs,
+              (std::vector<std::string>{"Water Flowrate,24.000,l/s", "Water Velocity,3.06,m/s",
+                                        "Inside Diameter,100.0,mm", "Mean Temperature,9.0,°C",
+                                        "Surface Roughness,0.03000,mm"}));
+    EXPECT_EQ(out[5], "Velocity,3.06,m/s");
+    EXPECT_EQ(out[15], "Friction Factor,0.01744,D'arcy");
     EXPECT_EQ(out.back(), "Pressure Drop Rate,0.8141,kPa/m");
     EXPECT_EQ(run.out.find('\r'), std::string::npos);
+}
+
+TEST(SolveCommand, InputLinesShowTheValuesSolvedAndANoteTellsOfRounding) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* inputLine; ///< the input line of the row concerned
+        std::string note;      ///< what stderr says, if anything
+    };
+    const std::string precise = "; use --precise to solve the value as given\n";
+    const Case cases[] = {
+        {{"--diameter", "100.04"},
+         "Inside Diameter,100.0,mm",
+         "corvel-solve: note: Inside Diameter 100.04 mm is solved as 100.0 mm" + precise},
+        {{"--flow", " 24.0004 "},
+         "Water Flowrate,24.000,l/s",
+         "corvel-solve: note: Water Flowrate 24.0004 l/s is solved as 24.000 l/s" + precise},
+        {{"--flow", "30", "--velocity", "2.005"},
+         "Water Velocity,2.01,m/s",
+         "corvel-solve: note: Water Velocity 2.005 m/s is solved as 2.01 m/s" + precise},
+        {{"--temperature", "9.04", "--roughness", "0.030004"},
+         "Mean Temperature,9.0,°C",
+         "corvel-solve: note: Mean Temperature 9.04 °C is solved as 9.0 °C, Surface Roughness "
+         "0.030004 mm is solved as 0.03000 mm; use --precise to solve the values as given\n"},
+        // Values shown as given need no note, whatever their spelling.
+        {{"--diameter", "1e2"}, "Inside Diameter,100.0,mm", ""},
+        {{"--flow", "30.0000"}, "Water Flowrate,30.000,l/s", ""},
+        // A value given but then derived from the two given after it is not the value solved.
+        {{"--diameter", "100.04", "--flow", "30", "--velocity", "3"},
+         "Inside Diameter,112.8,mm",
+         ""},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        EXPECT_EQ(run.code, kExitSolved) << c.inputLine;
+        EXPECT_EQ(run.err, c.note);
+        const auto out = lines(run.out);
+        ASSERT_EQ(out.size(), 18u);
+        EXPECT_NE(std::find(out.begin(), out.begin() + 5, c.inputLine), out.begin() + 5)
+            << c.inputLine << "\n"
+            << run.out;
+    }
+    // The note's case and the case of the value it names have the same results. (The grid's
+    // velocity is the one derived before the diameter was rounded, 3.05 m/s; the solve
+    // derives it again.)
+    const auto rounded = lines(solve({"--diameter", "100.04"}).out);
+    const auto named = lines(solve({"--diameter", "100.0"}).out);
+    EXPECT_EQ(std::vector(rounded.begin() + 5, rounded.end()),
+              std::vector(named.begin() + 5, named.end()));
+}
+
+/// The value of the line of `out` starting with `caption`.
+double lineValue(const std::string& out, const std::string& caption) {
+    for (const std::string& line : lines(out))
+        if (line.starts_with(caption + ","))
+            return readReal(line.substr(caption.size() + 1, line.rfind(',') - caption.size() - 1));
+    ADD_FAILURE() << "no line " << caption;
+    return 0;
+}
+
+TEST(SolveCommand, PreciseSingleCaseSolvesTheValuesAsGivenInFull) {
+    const SolveRun run = solve({"--precise", "--diameter", "100.04"});
+    ASSERT_EQ(run.code, kExitSolved);
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(run.out.find("\nInside Diameter,100.04000000000001,mm\n"), std::string::npos)
+        << run.out;
+    // An independent velocity: 24 l/s through a 100.04 mm circle.
+    const double area = 3.14159265358979323846 * 0.10004 * 0.10004 / 4;
+    EXPECT_NEAR(lineValue(run.out, "Velocity") / (0.024 / area), 1, 1e-14);
+    EXPECT_NEAR(lineValue(run.out, "Water Velocity") / (0.024 / area), 1, 1e-14);
+    // The regime stays a name, every other value has its full digits.
+    EXPECT_NE(run.out.find("\nMoody Diagram,Transition,Zone\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\nPressure Drop Rate,0.81249609357978"), std::string::npos) << run.out;
+    EXPECT_NE(solve({"--diameter", "100.04"}).out.find("Pressure Drop Rate,0.8141,"),
+              std::string::npos);
+}
+
+TEST(SolveCommand, DerivedValueOutsideItsRangeFailsTheCase) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--velocity", "50", "--diameter", "0.1"},
+         "corvel-solve: Derived Water Flowrate 0.000 l/s is outside 0.01 to 5000\n"},
+        {{"--flow", "5", "--diameter", "1"},
+         "corvel-solve: Derived Water Velocity 6366.20 m/s is outside 0.01 to 50\n"},
+        {{"--flow", "0.01", "--diameter", "5000"},
+         "corvel-solve: Derived Water Velocity 0.00 m/s is outside 0.01 to 50\n"},
+        {{"--flow", "5000", "--velocity", "0.01"},
+         "corvel-solve: Derived Inside Diameter 25231.3 mm is outside 0.1 to 5000\n"},
+        {{"--precise", "--velocity", "50", "--diameter", "0.1"},
+         "corvel-solve: Derived Water Flowrate 0.0003926990816987242 l/s is outside 0.01 to "
+         "5000\n"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        EXPECT_EQ(run.code, kExitCaseFailed) << c.message;
+        EXPECT_EQ(run.err, c.message);
+        EXPECT_EQ(run.out, "");
+    }
+    // The limit applies to the value shown and solved: 12.7 m/s in a 1 mm pipe derive
+    // 0.009975 l/s, shown and solved as 0.010; 12 m/s derive 0.009.
+    EXPECT_EQ(solve({"--diameter", "1", "--velocity", "12.7"}).code, kExitSolved);
+    EXPECT_EQ(solve({"--diameter", "1", "--velocity", "12"}).err,
+              "corvel-solve: Derived Water Flowrate 0.009 l/s is outside 0.01 to 5000\n");
 }
 
 TEST(SolveCommand, OptionsAreEditsInCommandLineOrder) {
@@ -51,17 +163,17 @@ TEST(SolveCommand, OptionsAreEditsInCommandLineOrder) {
     // Diameter then velocity: the same pair, so the same case.
     const auto b = lines(solve({"--diameter=150", "--velocity=2"}).out);
     EXPECT_EQ(a, b);
-    EXPECT_EQ(a[0], "Velocity,2.00,m/s");
+    EXPECT_EQ(a[5], "Velocity,2.00,m/s");
     // Flowrate then velocity: the diameter follows instead.
     const auto c = lines(solve({"--flow", "24", "--velocity", "2"}).out);
-    EXPECT_EQ(c[0], "Velocity,2.00,m/s");
+    EXPECT_EQ(c[5], "Velocity,2.00,m/s");
     EXPECT_NE(c, a);
 }
 
 TEST(SolveCommand, BadValuesAreUsageErrors) {
     struct Case {
         std::vector<std::string> args;
-        const char* message;
+        std::string message;
     };
     const Case cases[] = {
         {{"--flow", "abc"},
@@ -78,7 +190,15 @@ TEST(SolveCommand, BadValuesAreUsageErrors) {
          "corvel-solve: Inside Diameter: 0.05 is outside the range 0.1 to 5000 mm\n"},
         {{"--bogus"}, "corvel-solve: unknown option '--bogus' (see --help)\n"},
         {{"--flow"}, "corvel-solve: option --flow needs a value\n"},
-        {{"--precise"}, "corvel-solve: --precise applies to --batch only\n"},
+        {{"--keep", "id"}, "corvel-solve: --keep applies to --batch only\n"},
+        {{"--batch", "--keep", "id,,x"},
+         "corvel-solve: option --keep needs column names separated by commas\n"},
+        {{"--batch", "--keep=id,id"}, "corvel-solve: column 'id' is given to --keep twice\n"},
+        {{"--flow", "\x1B[2J"},
+         "corvel-solve: Water Flowrate: '\\x1B[2J' is not a valid floating point value\n"},
+        {{"--flow", std::string(1200, '9')},
+         "corvel-solve: Water Flowrate: '" + std::string(1000, '9') +
+             "…' is not a valid floating point value\n"},
         {{"--batch", "--flow", "3"},
          "corvel-solve: --batch takes its values from the batch file, not from options\n"},
     };
@@ -91,7 +211,7 @@ TEST(SolveCommand, BadValuesAreUsageErrors) {
 }
 
 TEST(SolveCommand, RangeLimitsThemselvesAreAccepted) {
-    EXPECT_EQ(solve({"--flow", "0.01"}).code, kExitSolved);
+    EXPECT_EQ(solve({"--flow", "0.01", "--diameter", "1"}).code, kExitSolved);
     EXPECT_EQ(solve({"--temperature", "-20", "--roughness", "200"}).code, kExitSolved);
 }
 
@@ -99,6 +219,8 @@ TEST(SolveCommand, HelpAndVersion) {
     const SolveRun help = solve({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("--batch [FILE]"), std::string::npos);
+    EXPECT_EQ(solve({"-h"}).out, help.out);
+    EXPECT_EQ(solve({"--batch", "-h"}).out, help.out);
     const SolveRun version = solve({"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out.rfind("corvel-solve ", 0), 0u);
@@ -116,16 +238,19 @@ TEST(SolveCommand, BatchWithAFailingRowGoesOn) {
               "moody_diagram,pressure_drop_rate,status");
     EXPECT_EQ(out[1], "30.000,3.82,100.0,9.0,0.03000,3.82,999.6,4.195,1333,585,9.55,37.75,1.147,"
                       "0.235,286548,0.01704,Transition,1.243,Solved");
-    EXPECT_EQ(out[2],
-              ",,,,,,,,,,,,,,,,,,Water Flowrate: 6000 is outside the range 0.01 to 5000 l/s");
+    // Failed rows keep their cells as given and name their line.
+    EXPECT_EQ(out[2], "6000,,,,,,,,,,,,,,,,,,line 4: Water Flowrate: 6000 is outside the range "
+                      "0.01 to 5000 l/s");
     EXPECT_EQ(out[3].substr(0, 22), "24.000,12.22,50.0,9.0,");
     EXPECT_EQ(out[4],
-              ",,,,,,,,,,,,,,,,,,Water Flowrate: 'abc' is not a valid floating point value");
+              "abc,,,,,,,,,,,,,,,,,,line 6: Water Flowrate: 'abc' is not a valid floating point "
+              "value");
 }
 
 TEST(SolveCommand, BatchRowsMatchTheSingleCase) {
     const SolveRun batch = solve({"--batch", "-"}, "velocity_mps,diameter_mm\n2,150\n");
-    const auto single = lines(solve({"--velocity", "2", "--diameter", "150"}).out);
+    auto single = lines(solve({"--velocity", "2", "--diameter", "150"}).out);
+    single.erase(single.begin(), single.begin() + 5); // the input lines
     const auto row = lines(batch.out).at(1);
     // The results in the row are the single case's values, in the same order.
     std::string expected;
@@ -134,13 +259,16 @@ TEST(SolveCommand, BatchRowsMatchTheSingleCase) {
     EXPECT_NE(row.find(expected + "Solved"), std::string::npos) << row;
 }
 
-TEST(SolveCommand, PreciseBatchReadsBackTheExactDoubles) {
+TEST(SolveCommand, PreciseBatchSolvesTheValuesAsGivenAndWritesExactDoubles) {
     const SolveRun run = solve({"--batch", "--precise"}, "flow_lps\n24\n");
     ASSERT_EQ(run.code, kExitSolved);
     const auto row = lines(run.out).at(1);
     EXPECT_EQ(row.rfind("24,", 0), 0u) << row;
     EXPECT_NE(row.find(",Transition,"), std::string::npos);
     EXPECT_NE(row.find(",229238.7"), std::string::npos) << row;
+    // The values are solved as given, not as the grid would round them.
+    const auto given = lines(solve({"--batch", "--precise"}, "diameter_mm\n100.04\n").out).at(1);
+    EXPECT_EQ(given.rfind("24,3.0533317534285667,100.04,9,", 0), 0u) << given;
 }
 
 TEST(SolveCommand, BadBatchHeadersAreUsageErrors) {
@@ -151,12 +279,14 @@ TEST(SolveCommand, BadBatchHeadersAreUsageErrors) {
 }
 
 TEST(SolveCommand, BatchRowShapesAndQuoting) {
-    const SolveRun run = solve({"--batch"}, "\xEF\xBB\xBF\"flow_lps\"\n\"30\"\n1,2\n\"30\n");
+    const SolveRun run = solve({"--batch"}, "\xEF\xBB\xBF\"flow_lps\"\n\" 30 \"\n\n1,2\n\"30\n");
     const auto out = lines(run.out);
-    ASSERT_EQ(out.size(), 4u);
+    ASSERT_EQ(out.size(), 5u);
     EXPECT_EQ(out[1].substr(out[1].size() - 7), ",Solved");
-    EXPECT_EQ(out[2].substr(18), "the row has 2 cells but the header names 1");
-    EXPECT_EQ(out[3].substr(18), "the row has an unterminated quote");
+    EXPECT_EQ(out[2], "1,,,,,,,,,,,,,,,,,,line 4: the row has 2 cells but the header names 1");
+    // The unterminated cell runs to the end of the input, its line break included.
+    EXPECT_EQ(out[3] + '\n' + out[4],
+              "\"30\n\",,,,,,,,,,,,,,,,,,line 5: the row has an unterminated quote");
 }
 
 TEST(SolveCommand, EmptyBatchWritesTheHeaderOnly) {
@@ -193,17 +323,186 @@ TEST(SolveCommand, LargeBatchKeepsRowOrderAcrossSlices) {
     for (int i = 0; i < 3000; i += 97) {
         const std::string& row = out[static_cast<std::size_t>(i) + 1];
         if (i % 7 == 0) {
-            EXPECT_EQ(row.rfind(",,,", 0), 0u) << row;
+            EXPECT_EQ(row.rfind("6000,,,", 0), 0u) << row;
             continue;
         }
         const auto single = lines(
             solve({"--temperature", std::to_string(i % 200), "--flow", std::to_string(1 + i % 40)})
                 .out);
+        ASSERT_EQ(single.size(), 18u);
         EXPECT_NE(row.find("," + single.back().substr(19, single.back().size() - 25) + ",Solved"),
                   std::string::npos)
             << row << " vs " << single.back();
         EXPECT_NE(row.find(formatText("%0.1f,", {static_cast<double>(i % 200)})), std::string::npos)
             << row;
+    }
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+/// The status cell of a batch output line (the last cell; statuses here hold no commas).
+std::string status(const std::string& line) {
+    return line.substr(line.rfind(',') + 1);
+}
+
+TEST(SolveCommand, BatchReadsRfc4180Files) {
+    struct Case {
+        const char* name;
+        std::string input;
+    };
+    const Case cases[] = {
+        {"quoted header, CR LF", "\"flow_lps\",\"diameter_mm\"\r\n\"24\",\"100\"\r\n"},
+        {"lone CR", "flow_lps,diameter_mm\r24,100\r"},
+        {"blanks inside and around quotes", " \"flow_lps \" , diameter_mm\n\" 24\"  ,\"100\"\n"},
+        {"no final line end", "flow_lps,diameter_mm\n24,100"},
+    };
+    const std::string expected =
+        lines(solve({"--batch"}, "flow_lps,diameter_mm\n24,100\n").out).at(1);
+    ASSERT_EQ(status(expected), "Solved");
+    for (const Case& c : cases) {
+        const SolveRun run = solve({"--batch"}, c.input);
+        EXPECT_EQ(run.code, kExitSolved) << c.name << ": " << run.err;
+        const auto out = lines(run.out);
+        ASSERT_EQ(out.size(), 2u) << c.name;
+        EXPECT_EQ(out[1], expected) << c.name;
+    }
+}
+
+TEST(SolveCommand, FailedBatchRowsNameTheirInputLine) {
+    // Blank lines, lone CRs and line breaks inside quotes all count as lines.
+    const SolveRun run = solve({"--batch", "--keep", "note"},
+                               "note,flow_lps\r\n\r\n\"two\nlines\",6000\r1,2,3\n\n,x\n");
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 5u) << run.out;
+    EXPECT_EQ(out[2], "lines\",6000,,,,,,,,,,,,,,,,,,line 3: Water Flowrate: 6000 is outside the "
+                      "range 0.01 to 5000 l/s");
+    EXPECT_EQ(status(out[3]), "line 5: the row has 3 cells but the header names 2");
+    EXPECT_EQ(status(out[4]), "line 7: Water Flowrate: 'x' is not a valid floating point value");
+}
+
+TEST(SolveCommand, DerivedValueOutsideItsRangeFailsTheBatchRow) {
+    const SolveRun run =
+        solve({"--batch"}, "velocity_mps,diameter_mm,flow_lps\n50,0.1\n2,150\n,1,5\n");
+    EXPECT_EQ(run.code, kExitCaseFailed);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(out[1], ",50,0.1,,,,,,,,,,,,,,,,line 2: Derived Water Flowrate 0.000 l/s is outside "
+                      "0.01 to 5000");
+    EXPECT_EQ(status(out[2]), "Solved");
+    EXPECT_EQ(out[3], "5,,1,,,,,,,,,,,,,,,,line 4: Derived Water Velocity 6366.20 m/s is "
+                      "outside 0.01 to 50");
+}
+
+TEST(SolveCommand, KeptColumnsLeadTheOutputUnchanged) {
+    const SolveRun run =
+        solve({"--batch", "--keep=case,site"},
+              "site,flow_lps,case\nWest,30,A1\n\"North, 2\",6000,\"B \"\"2\"\"\"\n");
+    EXPECT_EQ(run.code, kExitCaseFailed);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0].substr(0, 24), "case,site,flow_lps,veloc");
+    EXPECT_EQ(out[1].substr(0, 25), "A1,West,30.000,3.82,100.0");
+    EXPECT_EQ(status(out[1]), "Solved");
+    EXPECT_EQ(out[2].substr(0, 30), "\"B \"\"2\"\"\",\"North, 2\",6000,,,,,");
+    // Columns neither read nor kept stay an error, and so does a kept column that is missing.
+    EXPECT_EQ(solve({"--batch", "--keep", "case"}, "case,site\n").err,
+              "corvel-solve: unknown column 'site' in the batch header\n");
+    const SolveRun missing = solve({"--batch", "--keep", "id"}, "flow_lps\n1\n");
+    EXPECT_EQ(missing.code, kExitUsage);
+    EXPECT_EQ(missing.err, "corvel-solve: column 'id' to keep is not in the batch header\n");
+    EXPECT_EQ(missing.out, "");
+}
+
+TEST(SolveCommand, MessagesNeverHoldControlCharactersAndCutLongCells) {
+    const std::string longCell(1500, '7');
+    const SolveRun run = solve({"--batch"}, "flow_lps\n\"\x1B]0;x\x07\"\n" + longCell +
+                                                "e\n\xC2\x9B"
+                                                "1\n");
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(status(out[1]),
+              "line 2: Water Flowrate: '\\x1B]0;x\\x07' is not a valid floating point value");
+    // The cell stays whole in its column; the message holds its first 1,000 characters.
+    EXPECT_EQ(out[2].substr(0, 1502), longCell + "e,");
+    EXPECT_EQ(status(out[2]), "line 3: Water Flowrate: '" + longCell.substr(0, 1000) +
+                                  "…' is not a valid floating point value");
+    EXPECT_EQ(status(out[3]), "line 4: Water Flowrate: '\\u009B1' is not a valid floating point "
+                              "value");
+    const SolveRun header = solve({"--batch"}, "\"flow\x1B[2J\"\n");
+    EXPECT_EQ(header.err, "corvel-solve: unknown column 'flow\\x1B[2J' in the batch header\n");
+}
+
+TEST(SolveCommand, OverlongLineFailsItsRowOnly) {
+    const std::string input = "flow_lps,temperature_c\n30," + std::string(3 << 20, '1') + "\n,20\n";
+    const SolveRun run = solve({"--batch"}, input);
+    EXPECT_EQ(run.code, kExitCaseFailed);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[1], ",,,,,,,,,,,,,,,,,,line 2: the row is longer than 1 MiB");
+    EXPECT_EQ(status(out[2]), "Solved");
+    EXPECT_EQ(solve({"--batch"}, std::string(2 << 20, 'x') + "\n").err,
+              "corvel-solve: the batch header is longer than 1 MiB\n");
+}
+
+TEST(SolveCommand, DirectoryAsBatchFileIsRefusedOnOneLine) {
+    const std::string folder = ::testing::TempDir();
+    const SolveRun run = solve({"--batch", folder});
+    EXPECT_EQ(run.code, kExitUsage);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "corvel-solve: cannot read '" + folder + "': Is a directory\n");
+}
+
+std::string repeated(std::string_view text, int count) {
+    std::string result;
+    for (int i = 0; i < count; ++i)
+        result += text;
+    return result;
+}
+
+/// An output that takes `room` bytes and then fails, as a full disk does.
+class FullBuffer : public std::streambuf {
+public:
+    explicit FullBuffer(std::size_t room) : room_(room) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (room_ == 0)
+            return traits_type::eof();
+        --room_;
+        return traits_type::not_eof(c);
+    }
+
+private:
+    std::size_t room_;
+};
+
+TEST(SolveCommand, FailedWriteIsReportedAndFails) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        std::size_t room;
+    };
+    const Case cases[] = {
+        {{}, "", 0},
+        {{"--flow", "30"}, "", 100},
+        {{"--help"}, "", 10},
+        {{"--batch"}, "flow_lps\n30\n", 0},
+        {{"--batch"}, "flow_lps\n30\n", 300},
+        {{"--batch"}, "flow_lps\n" + repeated("30\n", 100), 2000},
+    };
+    for (const Case& c : cases) {
+        std::istringstream in(c.input);
+        FullBuffer full(c.room);
+        std::ostream out(&full);
+        std::ostringstream err;
+        EXPECT_EQ(RunSolveCommand(c.args, in, out, err), kExitCaseFailed) << c.room;
+        const std::string message = err.str();
+        EXPECT_EQ(message.rfind("corvel-solve: cannot write the output", 0), 0u) << message;
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
     }
 }
 

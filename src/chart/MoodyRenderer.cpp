@@ -171,16 +171,19 @@ void paintTickLabels(QPainter& p, const MoodyAxes& axes, const QRectF& plot, con
             std::min(axes.xFor(std::pow(10.0, decade), plot), plot.right() - halfWidth);
         drawDecadeLabel(p, m, x, plot.bottom() + 3 * m.unit, decade);
     }
-    // Friction factors from the bottom up, leaving out any that would touch the one below;
-    // 0.01 and 0.1 always show.
-    double lastY = plot.bottom() + m.fm.height();
+    // Friction factors from the bottom up, leaving out any that would touch the one drawn
+    // below it or the labels of 0.01 and 0.1, which always show.
+    const double clearance = m.fm.height() * 1.05;
+    const double decadeYs[] = {axes.yFor(0.01, plot), axes.yFor(0.1, plot)};
+    double lastY = plot.bottom() + 2 * clearance;
     for (double f : kFrictionGrid) {
         const double y = axes.yFor(f, plot);
         const bool decade = f == 0.01 || f == 0.1;
-        if (!decade && lastY - y < m.fm.height() * 1.05)
+        bool clear = lastY - y >= clearance;
+        for (double decadeY : decadeYs)
+            clear = clear && (decade || std::fabs(decadeY - y) >= clearance);
+        if (!clear && !decade)
             continue;
-        if (decade && lastY - y < m.fm.height() * 1.05)
-            continue; // only when the plot is tiny
         const QString text = frictionText(f);
         drawTextCentredAt(
             p, m.fm, QPointF(plot.left() - 4 * m.unit - m.fm.horizontalAdvance(text), y), text);

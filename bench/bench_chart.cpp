@@ -1,8 +1,8 @@
 // Redrawing the Moody diagram at 1000 × 700. The yardstick, timed in turns with it so both
 // see the same machine load, fills the same picture and draws one antialiased polyline with
 // as many points as all the diagram's lines together: about the least any redraw costs.
-// Counters: "ratio" (redraw time over yardstick time), "redraw_ms" (one redraw, wall clock) and
-// "redraw_cpu_ms" (its CPU time, which a busy machine inflates less).
+// Counters: "ratio" (redraw CPU time over yardstick CPU time), "redraw_cpu_ms" (one redraw's CPU
+// time) and "redraw_ms" (one redraw by the wall clock, which a busy machine inflates).
 
 #include "chart/MoodyCurves.h"
 #include "chart/MoodyDiagram.h"
@@ -68,7 +68,7 @@ void BM_FullRedrawOverYardstick(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     QImage image(kSize, QImage::Format_RGB32);
     const MoodyRenderer renderer;
-    double drawCpu = 0;
+    double drawCpu = 0, yardstickCpu = 0;
     const QPolygonF line = yardstickLine(lineCount(corvel::StandardMoodyCurves()));
     Clock::duration drawTime{}, yardstickTime{};
     for (auto _ : state) {
@@ -80,14 +80,17 @@ void BM_FullRedrawOverYardstick(benchmark::State& state) {
         }
         drawCpu += threadCpuMs() - cpuStart;
         const auto middle = Clock::now();
+        const double cpuMiddle = threadCpuMs();
         drawYardstick(image, line);
+        yardstickCpu += threadCpuMs() - cpuMiddle;
         yardstickTime += Clock::now() - middle;
         drawTime += middle - start;
         benchmark::ClobberMemory();
     }
     const double iterations = static_cast<double>(state.iterations());
-    state.counters["ratio"] = static_cast<double>(drawTime.count()) /
-                              static_cast<double>(std::max<Clock::rep>(yardstickTime.count(), 1));
+    // CPU times: a busy machine preempts the longer redraw more often than the short yardstick,
+    // which would skew a ratio of wall-clock times.
+    state.counters["ratio"] = drawCpu / std::max(yardstickCpu, 1e-9);
     state.counters["redraw_ms"] =
         std::chrono::duration<double, std::milli>(drawTime).count() / iterations;
     state.counters["redraw_cpu_ms"] = drawCpu / iterations;

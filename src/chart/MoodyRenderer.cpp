@@ -8,7 +8,6 @@
 #include <QLocale>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "chart/MoodyAxes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvel {
@@ -33,6 +34,62 @@ MoodyPoint MoodyAxes::fromPixel(QPointF pixel, const QRectF& plot) const {
 bool MoodyAxes::contains(double reynolds, double friction) const {
     return reynolds >= minReynolds_ && reynolds <= maxReynolds_ && friction >= minFriction_ &&
            friction <= maxFriction_;
+}
+
+namespace {
+
+/// Liang–Barsky: narrows [t0, t1] of the segment a + t·(b − a) to the part inside `rect`;
+/// false when nothing is left.
+bool clipSegment(QPointF a, QPointF b, const QRectF& rect, double& t0, double& t1) {
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - rect.left(), rect.right() - a.x(), a.y() - rect.top(),
+                         rect.bottom() - a.y()};
+    t0 = 0;
+    t1 = 1;
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false; // parallel to this edge and outside it
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    return t0 <= t1;
+}
+
+} // namespace
+
+std::vector<QPolygonF> ClipPolyline(const QPolygonF& line, const QRectF& rect) {
+    std::vector<QPolygonF> parts;
+    QPolygonF current;
+    auto finish = [&] {
+        if (current.size() >= 2)
+            parts.push_back(current);
+        current.clear();
+    };
+    for (qsizetype i = 1; i < line.size(); ++i) {
+        const QPointF a = line[i - 1], b = line[i];
+        double t0 = 0, t1 = 1;
+        if (!clipSegment(a, b, rect, t0, t1)) {
+            finish();
+            continue;
+        }
+        const QPointF start = a + (b - a) * t0;
+        if (t0 > 0 || current.isEmpty()) {
+            finish();
+            current.append(start);
+        }
+        current.append(a + (b - a) * t1);
+        if (t1 < 1)
+            finish();
+    }
+    finish();
+    return parts;
 }
 
 } // namespace corvel

@@ -4,7 +4,10 @@
 // both on logarithmic scales, mapped onto a plot rectangle in device pixels.
 
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
+
+#include <vector>
 
 namespace corvel {
 
@@ -50,5 +53,10 @@ private:
     double minReynolds_, maxReynolds_, minFriction_, maxFriction_;
     double logMinRe_, logSpanRe_, logMinF_, logSpanF_;
 };
+
+/// The parts of a polyline that lie inside `rect`, each a polyline of its own, cut exactly at
+/// the edges. Clipping the geometry itself, rather than setting a clip on the painter, keeps
+/// lines inside the axes on every paint device (SVG output ignores a painter's clip).
+std::vector<QPolygonF> ClipPolyline(const QPolygonF& line, const QRectF& rect);
 
 } // namespace corvel

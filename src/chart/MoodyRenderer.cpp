@@ -88,12 +88,15 @@ double maxCurveLabelWidth(const Metrics& m) {
     return width;
 }
 
-QPolygonF mapped(const std::vector<MoodyPoint>& points, const MoodyAxes& axes, const QRectF& plot) {
+/// A line in data coordinates drawn in pixels, cut at the plot's edges.
+void drawDataLine(QPainter& p, const std::vector<MoodyPoint>& points, const MoodyAxes& axes,
+                  const QRectF& plot) {
     QPolygonF polygon;
     polygon.reserve(static_cast<qsizetype>(points.size()));
     for (const MoodyPoint& point : points)
         polygon.append(axes.toPixel(point.reynolds, point.friction, plot));
-    return polygon;
+    for (const QPolygonF& part : ClipPolyline(polygon, plot))
+        p.drawPolyline(part);
 }
 
 /// Where a curve leaves the axes on the right: at the right edge, or where it crosses the
@@ -317,21 +320,18 @@ void MoodyRenderer::paintBackground(QPainter& p, const QRectF& bounds) const {
     paintGrid(p, axes_, plot, m);
 
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.save();
-    p.setClipRect(plot);
     // One-pixel pens keep the screen's lines on the rasterizer's fast path for thin lines.
     p.setPen(QPen(kLaminarColour, m.unit));
-    p.drawPolyline(mapped(curves_->laminar, axes_, plot));
+    drawDataLine(p, curves_->laminar, axes_, plot);
     p.setPen(QPen(kLaminarColour, m.unit, Qt::DotLine));
-    p.drawPolyline(mapped(curves_->laminarExtension, axes_, plot));
+    drawDataLine(p, curves_->laminarExtension, axes_, plot);
     for (const MoodyCurve& curve : curves_->roughness) {
         p.setPen(QPen(curve.relRoughness == 0 ? kLaminarColour : kCurveColour, m.unit));
-        p.drawPolyline(mapped(curve.points, axes_, plot));
+        drawDataLine(p, curve.points, axes_, plot);
     }
     QPen boundaryPen(kBoundaryColour, m.unit, Qt::DashLine);
     p.setPen(boundaryPen);
-    p.drawPolyline(mapped(curves_->roughBoundary, axes_, plot));
-    p.restore();
+    drawDataLine(p, curves_->roughBoundary, axes_, plot);
 
     paintZoneTexts(p, axes_, plot, m);
     paintCurveLabels(p, axes_, *curves_, plot, m);

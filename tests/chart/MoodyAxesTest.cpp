@@ -76,5 +76,37 @@ TEST(MoodyAxesTest, ContainsIncludesTheEdgesOnly) {
     EXPECT_FALSE(axes.contains(NAN, 0.02));
 }
 
+struct ClipCase {
+    const char* name;
+    QPolygonF line;
+    std::vector<QPolygonF> parts;
+};
+
+TEST(ClipPolylineTest, KeepsOnlyThePartsInsideTheRectangle) {
+    const QRectF rect(0, 0, 10, 10);
+    const ClipCase cases[] = {
+        {"inside", {{{1, 1}, {5, 5}, {9, 2}}}, {{{{1, 1}, {5, 5}, {9, 2}}}}},
+        {"outside", {{{-5, -5}, {-1, 20}, {20, 20}}}, {}},
+        {"leaves through the top", {{{2, 4}, {4, -4}}}, {{{{2, 4}, {3, 0}}}}},
+        {"enters from the left", {{{-10, 5}, {5, 5}, {5, 8}}}, {{{{0, 5}, {5, 5}, {5, 8}}}}},
+        {"crosses right through", {{{-5, 5}, {15, 5}}}, {{{{0, 5}, {10, 5}}}}},
+        {"leaves and comes back",
+         {{{2, 2}, {2, 12}, {8, 12}, {8, 2}}},
+         {{{{2, 2}, {2, 10}}}, {{{8, 10}, {8, 2}}}}},
+        {"single point", {{{5, 5}}}, {}},
+    };
+    for (const ClipCase& c : cases) {
+        const std::vector<QPolygonF> parts = ClipPolyline(c.line, rect);
+        ASSERT_EQ(parts.size(), c.parts.size()) << c.name;
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            ASSERT_EQ(parts[i].size(), c.parts[i].size()) << c.name;
+            for (qsizetype j = 0; j < parts[i].size(); ++j) {
+                EXPECT_NEAR(parts[i][j].x(), c.parts[i][j].x(), 1e-12) << c.name;
+                EXPECT_NEAR(parts[i][j].y(), c.parts[i][j].y(), 1e-12) << c.name;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace corvel

@@ -12,6 +12,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -66,6 +68,26 @@ TEST_F(MoodyWindowTest, SavedSvgIsAnSvgDocumentOfTheDiagram) {
     EXPECT_NE(text.indexOf("<svg"), -1);
     EXPECT_NE(text.indexOf("Moody Diagram"), -1);
     EXPECT_NE(text.indexOf("</svg>"), -1);
+}
+
+TEST_F(MoodyWindowTest, SavedSvgKeepsTheLinesInsideTheAxes) {
+    // SVG output ignores a painter's clip; the laminar line, which runs above f = 0.1 at
+    // Re = 600, must still stop at the top edge.
+    ASSERT_TRUE(window_.saveSvg(path("moody.svg")));
+    QSvgRenderer svg(path("moody.svg"));
+    ASSERT_TRUE(svg.isValid());
+    QImage image(window_.exportSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        svg.render(&painter, QRectF(QPointF(0, 0), QSizeF(image.size())));
+    }
+    const QRectF plot = MoodyRenderer().plotRect(image.rect(), &image);
+    int marked = 0;
+    for (int y = static_cast<int>(plot.top()) - 8; y < static_cast<int>(plot.top()) - 1; ++y)
+        for (int x = static_cast<int>(plot.left()) + 2; x < plot.left() + 40; ++x)
+            marked += image.pixel(x, y) != qRgb(255, 255, 255);
+    EXPECT_EQ(marked, 0);
 }
 
 TEST_F(MoodyWindowTest, SavingIntoAMissingFolderFailsAndWritesNothing) {

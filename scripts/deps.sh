@@ -5,13 +5,13 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-qpa-plugins libgl-dev libfontconfig-dev fonts-dejavu-core
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libfontconfig-dev fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format libclang-rt-14-dev
     xvfb xdotool xclip imagemagick x11-utils xdg-utils poppler-utils appstream man-db desktop-file-utils
 )
 if [ "${1:-}" = "--runtime" ]; then
-    packages=(build-essential cmake ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev
+    packages=(build-essential cmake ninja-build qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
               libfontconfig-dev fonts-dejavu-core xdg-utils)
 fi
 

@@ -103,6 +103,44 @@ QColor ColorFromColorValue(std::int32_t value, const QPalette& palette) {
     return QColor(int(bits & 0xFFu), int((bits >> 8) & 0xFFu), int((bits >> 16) & 0xFFu));
 }
 
+std::int32_t ColorValueFromColor(const QColor& color) {
+    const QColor rgb = color.toRgb();
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(rgb.red()) |
+                                     static_cast<std::uint32_t>(rgb.green()) << 8 |
+                                     static_cast<std::uint32_t>(rgb.blue()) << 16);
+}
+
+QFont ReportBaseFont(QFont font) {
+    font.setStyleName(QString());
+    return font;
+}
+
+std::vector<double> ReportTabStopsFor(const std::vector<ReportParagraph>& paragraphs,
+                                      const QFont& font, const std::vector<double>& minimums) {
+    // Measured as the text is laid out on screen; tab positions there are pixels of a
+    // 96-dpi device, and printing scales both alike.
+    const QFontMetricsF metrics(font);
+    std::vector<double> widest(minimums.size(), 0.0);
+    for (const ReportParagraph& paragraph : paragraphs) {
+        const QStringList cells = QString::fromStdString(paragraph.text).split(QLatin1Char('\t'));
+        if (cells.size() < 2)
+            continue;
+        for (qsizetype i = 0; i < cells.size() && i < qsizetype(widest.size()); ++i)
+            widest[std::size_t(i)] =
+                std::max(widest[std::size_t(i)], metrics.horizontalAdvance(cells[i]));
+    }
+    const double gap = metrics.horizontalAdvance(QLatin1Char('M'));
+    std::vector<double> stops;
+    double previous = 0;
+    for (std::size_t i = 0; i < minimums.size(); ++i) {
+        const double needed = previous + (widest[i] + gap) / PixelsPerPoint;
+        // Whole points, rounded up, keep the stops tidy and never short of the text.
+        previous = std::max(minimums[i], std::ceil(needed));
+        stops.push_back(previous);
+    }
+    return stops;
+}
+
 QPrinter& TReportForm::Printer() {
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -313,6 +351,58 @@ std::vector<double> TReportForm::TabStops() const {
     return points;
 }
 
+void TReportForm::ShowReport(const std::vector<ReportParagraph>& paragraphs) {
+    RichEdit1->clear();
+    QTextCursor cursor(RichEdit1->document());
+    cursor.movePosition(QTextCursor::Start);
+    RichEdit1->setTextCursor(cursor);
+
+    const QFont font = ReportBaseFont(RichEdit1->font());
+    SetTabStops(ReportTabStopsFor(
+        paragraphs, font,
+        std::vector<double>(std::begin(kReportTabStops), std::end(kReportTabStops))));
+    cursor = RichEdit1->textCursor();
+    // One edit block: the shown report is laid out once, not after every line.
+    cursor.beginEditBlock();
+
+    QTextCharFormat plain;
+    plain.setFont(font);
+    plain.setForeground(TextColor());
+    auto formatOf = [&plain](ReportStyle style) {
+        QTextCharFormat format = plain;
+        switch (style) {
+        case ReportStyle::Title:
+            format.setFontWeight(QFont::Bold);
+            format.setFontUnderline(true);
+            break;
+        case ReportStyle::Heading:
+            format.setFontWeight(QFont::Bold);
+            break;
+        case ReportStyle::Closing:
+            format.setFontItalic(true);
+            break;
+        case ReportStyle::Plain:
+            break;
+        }
+        return format;
+    };
+
+    // The document starts with one empty paragraph, which takes the first line.
+    bool first = true;
+    for (const ReportParagraph& paragraph : paragraphs) {
+        if (!first)
+            cursor.insertBlock();
+        first = false;
+        const QTextCharFormat format = formatOf(paragraph.style);
+        cursor.setCharFormat(format);
+        cursor.insertText(QString::fromStdString(paragraph.text), format);
+    }
+    cursor.endEditBlock();
+
+    cursor.movePosition(QTextCursor::Start);
+    RichEdit1->setTextCursor(cursor);
+}
+
 QString TReportForm::ReportPlainText() const {
     if (RichEdit1->document()->isEmpty())
         return QString();
@@ -409,7 +499,7 @@ void TReportForm::ButtonFontClick() {
     QFontDialog dialog(RichEdit1->font(), this);
     dialog.setObjectName(QStringLiteral("FontDialog1"));
     if (dialog.exec() == QDialog::Accepted) {
-        QFont font = dialog.selectedFont();
+        QFont font = ReportBaseFont(dialog.selectedFont());
         if (font.pointSize() <= 0) // a font sized in pixels keeps the report's size
             font.setPointSize(RichEdit1->font().pointSize());
         font.setPointSize(std::clamp(font.pointSize(), MinFontSize, MaxFontSize));

@@ -5,7 +5,9 @@
 #include "ReportTestSupport.h"
 #include "platform/Errors.h"
 #include "report/MapiControl.h"
+#include "report/ReportComposer.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFontDialog>
@@ -19,14 +21,19 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVariant>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace corvel {
 namespace {
@@ -394,6 +401,148 @@ TEST_F(ReportFormTest, FontDialogOkRebuildsTheReportAndCancelChangesNothing) {
     EXPECT_EQ(form->RichEdit1->font().family(), QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(refreshes, 1);
     EXPECT_EQ(form->StatusText(), QStringLiteral("Ready"));
+}
+
+/// The report of the default case as the main window hands it over.
+std::vector<ReportParagraph> defaultCaseReport() {
+    ReportContent content;
+    content.inputs = {{"Water Flowrate", "24.000", "l/s"},
+                      {"Water Velocity", "3.06", "m/s"},
+                      {"Inside Diameter", "100.0", "mm"},
+                      {"Mean Temperature", "9.0", "°C"},
+                      {"Surface Roughness", "0.03000", "mm"}};
+    content.results = {{"Velocity", "3.06", "m/s"},
+                       {"Density", "999.8", "kg/m³"},
+                       {"Heat Capacity", "4.196", "kJ/kg·K"},
+                       {"Dynamic Viscosity", "1333", "mg/m-s"},
+                       {"Conductivity", "580", "mW/m-K"},
+                       {"Prandtl Number", "9.63", " -"},
+                       {"Enthalpy", "37.75", "kJ/kg"},
+                       {"Saturation Pressure", "1.147", "kPa"},
+                       {"Diffusion Coefficient", "0.235", "cm²/s"},
+                       {"Reynolds Number", "229239", "-"},
+                       {"Friction Factor", "0.01744", "D'arcy"},
+                       {"Moody Diagram", "Transition", "Zone"},
+                       {"Pressure Drop Rate", "0.8141", "kPa/m"}};
+    content.closingLine = "Calculated with Corvel 1.0.0, water flowing full in a round pipe.";
+    return ComposeReportParagraphs(content);
+}
+
+/// The font the report's paragraph `number` is set in, as the font system resolves it.
+QFontInfo blockFontInfo(const QTextDocument& document, int number) {
+    return QFontInfo(document.findBlockByNumber(number).begin().fragment().charFormat().font());
+}
+
+TEST_F(ReportFormTest, AFontWithAStyleNameKeepsTheBoldTitleAndHeadingsAndItalicClosing) {
+    auto form = makeForm();
+    activate(*form);
+    QFont book(QStringLiteral("DejaVu Sans"));
+    book.setStyleName(QStringLiteral("Book")); // what the font dialog returns for DejaVu Sans
+    book.setPointSize(8);
+    if (QFontInfo(book).family() != QStringLiteral("DejaVu Sans"))
+        GTEST_SKIP() << "DejaVu Sans is not installed (Debian package fonts-dejavu-core)";
+    dialogs.expect([&book](QDialog& dialog) {
+        dynamic_cast<QFontDialog&>(dialog).setCurrentFont(book);
+        dialog.accept();
+    });
+    QTest::mouseClick(form->ButtonFont, Qt::LeftButton);
+    EXPECT_EQ(form->RichEdit1->font().family(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(form->RichEdit1->font().pointSize(), 8);
+
+    // Set directly too: a font given to the window by other means is treated alike.
+    for (bool throughDialog : {true, false}) {
+        SCOPED_TRACE(throughDialog ? "chosen in the dialog" : "set on the control");
+        if (!throughDialog)
+            form->RichEdit1->setFont(book);
+        form->ShowReport(defaultCaseReport());
+        const QTextDocument& document = *form->RichEdit1->document();
+        EXPECT_TRUE(blockFontInfo(document, 1).bold()) << "title";
+        EXPECT_TRUE(blockFontInfo(document, 1).underline()) << "title";
+        EXPECT_TRUE(blockFontInfo(document, 3).bold()) << "Input";
+        EXPECT_TRUE(blockFontInfo(document, 10).bold()) << "Results";
+        EXPECT_FALSE(blockFontInfo(document, 4).bold()) << "a table line";
+        EXPECT_TRUE(blockFontInfo(document, 25).italic()) << "closing line";
+        EXPECT_EQ(blockFontInfo(document, 4).family(), QStringLiteral("DejaVu Sans"));
+    }
+}
+
+TEST_F(ReportFormTest, PrintedReportInAStyleNamedFontHasItsBoldAndItalicFaces) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty())
+        GTEST_SKIP() << "pdffonts is not installed (Debian package poppler-utils)";
+    auto form = makeForm();
+    QFont book(QStringLiteral("DejaVu Sans"));
+    book.setStyleName(QStringLiteral("Book"));
+    book.setPointSize(8);
+    form->RichEdit1->setFont(book);
+    form->ShowReport(defaultCaseReport());
+    const QString pdf = home.filePath(QStringLiteral("styled.pdf"));
+    form->Printer().setOutputFormat(QPrinter::PdfFormat);
+    form->Printer().setOutputFileName(pdf);
+    activate(*form);
+    QTest::mouseClick(form->ButtonPrint, Qt::LeftButton);
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+
+    QProcess fonts;
+    fonts.start(QStringLiteral("pdffonts"), {pdf});
+    fonts.waitForFinished(30000);
+    const QString list = QString::fromUtf8(fonts.readAllStandardOutput());
+    EXPECT_TRUE(list.contains(QStringLiteral("Bold"))) << list.toStdString();
+    EXPECT_TRUE(list.contains(QStringLiteral("Oblique")) || list.contains(QStringLiteral("Italic")))
+        << list.toStdString();
+}
+
+/// Where the second and third cells of each table line of `document` start [px], laid out
+/// without wrapping.
+std::vector<std::pair<double, double>> columnStarts(const QTextDocument& shown) {
+    std::unique_ptr<QTextDocument> document(shown.clone());
+    document->setTextWidth(1e6);
+    document->documentLayout()->documentSize(); // lays the document out
+    std::vector<std::pair<double, double>> starts;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        const qsizetype firstTab = text.indexOf(QLatin1Char('\t'));
+        if (firstTab < 0)
+            continue;
+        const qsizetype secondTab = text.indexOf(QLatin1Char('\t'), firstTab + 1);
+        const QTextLine line = block.layout()->lineAt(0);
+        starts.emplace_back(line.cursorToX(int(firstTab + 1)), line.cursorToX(int(secondTab + 1)));
+    }
+    return starts;
+}
+
+TEST_F(ReportFormTest, TableColumnsStayAlignedInEveryFontSize) {
+    auto form = makeForm();
+    for (const char* family : {"DejaVu Sans", "DejaVu Serif"}) {
+        for (int size : {6, 8, 10, 12, 14, 18, 24, 36, 48, 72}) {
+            SCOPED_TRACE(std::string(family) + " " + std::to_string(size) + " pt");
+            QFont font{QString::fromLatin1(family)};
+            font.setPointSize(size);
+            form->RichEdit1->setFont(font);
+            form->ShowReport(defaultCaseReport());
+            const auto starts = columnStarts(*form->RichEdit1->document());
+            ASSERT_EQ(starts.size(), 18u);
+            for (const auto& [value, units] : starts) {
+                EXPECT_NEAR(value, starts.front().first, 0.5);
+                EXPECT_NEAR(units, starts.front().second, 0.5);
+            }
+            // The designed stops stay the least: 100 and 160 points.
+            EXPECT_GE(starts.front().first, 100 * 96.0 / 72 - 0.5);
+            EXPECT_GE(starts.front().second, 160 * 96.0 / 72 - 0.5);
+        }
+    }
+}
+
+TEST_F(ReportFormTest, SmallFontsKeepTheDesignedTabStops) {
+    auto form = makeForm();
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(6);
+    form->RichEdit1->setFont(font);
+    form->ShowReport(defaultCaseReport());
+    const std::vector<double> stops = form->TabStops();
+    ASSERT_EQ(stops.size(), 3u);
+    EXPECT_NEAR(stops[0], 100, 1e-9);
+    EXPECT_NEAR(stops[1], 160, 1e-9);
+    EXPECT_NEAR(stops[2], 200, 1e-9);
 }
 
 TEST_F(ReportFormTest, ResizingRebuildsTheReportOnceAHookIsSet) {

@@ -433,6 +433,13 @@ void TReportForm::printReport() {
     document->documentLayout()->setPaintDevice(&Printer());
     document->setDefaultFont(font);
     document->setDocumentMargin(0);
+    // Letters as they are, without ligatures: a PDF viewer would otherwise find "ﬀ" where the
+    // report says "ff", and searching or copying the printed words would fail.
+    QTextCursor all(document.get());
+    all.select(QTextCursor::Document);
+    QTextCharFormat unshaped;
+    unshaped.setFontStyleStrategy(QFont::PreferNoShaping);
+    all.mergeCharFormat(unshaped);
     document->setPageSize(page.size());
 
     QPainter painter;
@@ -440,9 +447,20 @@ void TReportForm::printReport() {
         throw Exception("The report could not be printed: the printer did not accept the job.");
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, TextColor());
-    for (int index = 0; index < document->pageCount(); ++index) {
-        if (index > 0 && !Printer().newPage())
+    // A printer that makes copies itself is asked for them with the job; for any other (a PDF
+    // file) the pages are repeated here, collated or not as the print dialog set.
+    const int copies = Printer().supportsMultipleCopies() ? 1 : std::max(1, Printer().copyCount());
+    const int pageCount = document->pageCount();
+    std::vector<int> sequence;
+    for (int copy = 0; copy < copies; ++copy)
+        for (int index = 0; index < pageCount; ++index)
+            sequence.push_back(Printer().collateCopies() ? index
+                                                         : (copy * pageCount + index) / copies);
+    bool firstPage = true;
+    for (const int index : sequence) {
+        if (!firstPage && !Printer().newPage())
             throw Exception("The report could not be printed: a new page could not be started.");
+        firstPage = false;
         painter.save();
         painter.translate(page.left(), page.top() - index * page.height());
         // The layout also draws a line that only touches the clip's lower edge; one device

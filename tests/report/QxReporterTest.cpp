@@ -491,6 +491,39 @@ TEST_F(ReportFormTest, PrintedReportInAStyleNamedFontHasItsBoldAndItalicFaces) {
         << list.toStdString();
 }
 
+/// The text `pdftotext` reads from `pdf`.
+QString pdfText(const QString& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+TEST_F(ReportFormTest, PrintedWordsAreFoundAsTheyAreSpelledAndCopiesArePrinted) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed (Debian package poppler-utils)";
+    auto form = makeForm();
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(8);
+    form->RichEdit1->setFont(font);
+    form->ShowReport(defaultCaseReport());
+    const QString pdf = home.filePath(QStringLiteral("copies.pdf"));
+    form->Printer().setOutputFormat(QPrinter::PdfFormat);
+    form->Printer().setOutputFileName(pdf);
+    form->Printer().setCopyCount(3);
+    activate(*form);
+    QTest::mouseClick(form->ButtonPrint, Qt::LeftButton);
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Diffusion Coefficient"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("water flowing full"))) << text.toStdString();
+    static const QRegularExpression ligatures(QStringLiteral("[\\x{FB00}-\\x{FB06}]"));
+    EXPECT_FALSE(text.contains(ligatures)) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("Corvel Report")), 3) << "three copies";
+    EXPECT_EQ(text.count(QLatin1Char('\f')), 3) << "of one page each";
+}
+
 /// Where the second and third cells of each table line of `document` start [px], laid out
 /// without wrapping.
 std::vector<std::pair<double, double>> columnStarts(const QTextDocument& shown) {

@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QFontDialog>
@@ -516,12 +517,30 @@ void TReportForm::ButtonFontClick() {
     setStatus(QStringLiteral("Select suitable font for report"));
     QFontDialog dialog(RichEdit1->font(), this);
     dialog.setObjectName(QStringLiteral("FontDialog1"));
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    // The font dialog has no colour of its own: a "Colour..." button beside OK chooses the
+    // report's text colour, which takes effect with the font when the dialog is confirmed.
+    std::int32_t color = fontColor_;
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        QPushButton* colorButton =
+            buttons->addButton(QStringLiteral("&Colour..."), QDialogButtonBox::ActionRole);
+        colorButton->setObjectName(QStringLiteral("ButtonFontColor"));
+        connect(colorButton, &QPushButton::clicked, &dialog, [this, &dialog, &color] {
+            QColorDialog colors(ColorFromColorValue(color, QApplication::palette(RichEdit1)),
+                                &dialog);
+            colors.setObjectName(QStringLiteral("ColorDialog1"));
+            colors.setOption(QColorDialog::DontUseNativeDialog);
+            if (colors.exec() == QDialog::Accepted && colors.selectedColor().isValid())
+                color = ColorValueFromColor(colors.selectedColor());
+        });
+    }
     if (dialog.exec() == QDialog::Accepted) {
         QFont font = ReportBaseFont(dialog.selectedFont());
         if (font.pointSize() <= 0) // a font sized in pixels keeps the report's size
             font.setPointSize(RichEdit1->font().pointSize());
         font.setPointSize(std::clamp(font.pointSize(), MinFontSize, MaxFontSize));
         RichEdit1->setFont(font);
+        setFontColor(color);
         if (OnReportRefresh)
             OnReportRefresh();
     }

@@ -9,6 +9,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFontDialog>
 #include <QFontInfo>
@@ -17,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -576,6 +578,60 @@ TEST_F(ReportFormTest, SmallFontsKeepTheDesignedTabStops) {
     EXPECT_NEAR(stops[0], 100, 1e-9);
     EXPECT_NEAR(stops[1], 160, 1e-9);
     EXPECT_NEAR(stops[2], 200, 1e-9);
+}
+
+/// Handles the font dialog: chooses `color` through its "Colour..." button, then confirms the
+/// font dialog or cancels it.
+void chooseColourInFontDialog(ModalDialogWatchdog& dialogs, const QColor& color, bool confirm) {
+    dialogs.expect([&dialogs, color, confirm](QDialog& fontDialog) {
+        auto* button = fontDialog.findChild<QPushButton*>(QStringLiteral("ButtonFontColor"));
+        if (!button) {
+            ADD_FAILURE() << "the font dialog has no colour button";
+            fontDialog.reject();
+            return;
+        }
+        EXPECT_EQ(button->text(), QStringLiteral("&Colour..."));
+        dialogs.expect([color](QDialog& colorDialog) {
+            auto* colors = qobject_cast<QColorDialog*>(&colorDialog);
+            ASSERT_NE(colors, nullptr);
+            colors->setCurrentColor(color);
+            colorDialog.accept();
+        });
+        // Clicked from the font dialog's own event loop: the watchdog's timer does not fire
+        // again while this handler runs, so it could not answer the colour dialog from here.
+        QTimer::singleShot(0, button, [button, &fontDialog, confirm] {
+            button->click(); // runs the colour dialog, answered by the handler above
+            if (confirm)
+                fontDialog.accept();
+            else
+                fontDialog.reject();
+        });
+    });
+}
+
+TEST_F(ReportFormTest, FontDialogChoosesTheReportColourThatIsStoredAsFontColor) {
+    auto form = makeForm();
+    activate(*form);
+    int refreshes = 0;
+    form->OnReportRefresh = [&refreshes] { ++refreshes; };
+    const std::int32_t before = form->FontColor();
+
+    chooseColourInFontDialog(dialogs, QColor(0, 0, 160), false);
+    QTest::mouseClick(form->ButtonFont, Qt::LeftButton);
+    EXPECT_EQ(form->FontColor(), before) << "a cancelled font dialog keeps the colour";
+    EXPECT_EQ(refreshes, 0);
+
+    chooseColourInFontDialog(dialogs, QColor(0x12, 0x34, 0xA0), true);
+    QTest::mouseClick(form->ButtonFont, Qt::LeftButton);
+    EXPECT_EQ(form->FontColor(), 0x00A03412); // 0x00BBGGRR
+    EXPECT_EQ(form->TextColor(), QColor(0x12, 0x34, 0xA0));
+    EXPECT_EQ(refreshes, 1);
+
+    activate(*form);
+    deactivate(*form);
+    EXPECT_EQ(settings->value(QStringLiteral("FontColor")).toInt(), 0x00A03412);
+    TReportForm reopened(settings);
+    EXPECT_EQ(reopened.FontColor(), 0x00A03412);
 }
 
 TEST_F(ReportFormTest, ResizingRebuildsTheReportOnceAHookIsSet) {

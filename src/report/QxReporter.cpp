@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QStatusBar>
@@ -35,6 +36,7 @@ namespace corvel {
 namespace {
 
 const QString Section = QStringLiteral("ReportForm");
+const QString SendingMailText = QStringLiteral("Sending mail...");
 
 // The stored colour of the designed font: the system's window-text colour.
 constexpr std::int32_t WindowTextColorValue = static_cast<std::int32_t>(0x80000008u);
@@ -273,7 +275,7 @@ void TReportForm::readPlacementAndFont() {
 }
 
 void TReportForm::FormActivate() {
-    setStatus(QStringLiteral("Ready"));
+    setStatus(MapiControl1->Sending() ? SendingMailText : QStringLiteral("Ready"));
 }
 
 void TReportForm::FormDeactivate() {
@@ -493,12 +495,46 @@ void TReportForm::ButtonCopyClick() {
 }
 
 void TReportForm::ButtonEMailClick() {
+    // One hand-off at a time: a second click while the mail program is still busy would
+    // otherwise open a second compose window later.
+    if (MapiControl1->Sending()) {
+        setStatus(SendingMailText);
+        return;
+    }
     MapiControl1->setShowDialog(true);
     MapiControl1->Recipients().clear();
     MapiControl1->setSubject(ReportTitle);
     MapiControl1->setBody(ReportPlainText());
     MapiControl1->AttachedFiles().clear();
-    MapiControl1->SendMail();
+    // The mail program runs beside the window, which stays usable meanwhile.
+    QPointer<TReportForm> self(this);
+    if (MapiControl1->SendMailInBackground([self](int result, const QString& errorText) {
+            if (self)
+                self->mailFinished(result, errorText);
+        })) {
+        setStatus(SendingMailText);
+        ButtonEMail->setEnabled(false);
+    }
+}
+
+QString MailOutcomeText(int result, const QString& errorText) {
+    switch (result) {
+    case SUCCESS_SUCCESS:
+        return QStringLiteral("Ready");
+    case MAPI_E_TEXT_TOO_LARGE:
+        return QStringLiteral("The report is too long to mail; copy it instead");
+    case MAPI_USER_ABORT:
+        return errorText.isEmpty() ? QStringLiteral("Mail not sent") : errorText;
+    default:
+        return errorText.isEmpty()
+                   ? QStringLiteral("The mail program failed (error %1)").arg(result)
+                   : errorText;
+    }
+}
+
+void TReportForm::mailFinished(int result, const QString& errorText) {
+    ButtonEMail->setEnabled(true);
+    setStatus(MailOutcomeText(result, errorText));
 }
 
 void TReportForm::ButtonSetupClick() {

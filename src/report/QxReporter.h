@@ -53,6 +53,10 @@ public:
 /// is the low byte, taken from `palette`.
 QColor ColorFromColorValue(std::int32_t value, const QPalette& palette);
 
+/// What the status bar says when a mail hand-off ended with `result` (a MAPI result code) and
+/// the mail library's `errorText`.
+QString MailOutcomeText(int result, const QString& errorText);
+
 /// The colour value stored for the RGB colour `color` (0x00BBGGRR).
 std::int32_t ColorValueFromColor(const QColor& color);
 
@@ -139,6 +143,7 @@ private:
     void FormActivate();
     void FormDeactivate();
     void setStatus(const QString& text);
+    void mailFinished(int result, const QString& errorText);
     void setFontColor(std::int32_t value);
     void printReport();
     QToolButton* addButton(const char* name, const QString& caption, const QString& hint,

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLineEdit>
@@ -355,7 +356,9 @@ TEST_F(ReportFormTest, EmailOpensComposeWindowWithTitleAndReportText) {
     writeLines(*form, {QStringLiteral("Corvel Report"), QStringLiteral("Re\t229239\t–")});
     QTest::mouseClick(form->ButtonEMail, Qt::LeftButton);
 
-    EXPECT_EQ(outcomes, 1);
+    // The mail program runs beside the window: the outcome follows once it has ended.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return outcomes == 1; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->ButtonEMail->isEnabled(); }, 1000));
     const QUrl url(QString::fromUtf8(ReadAll(record).trimmed()), QUrl::StrictMode);
     EXPECT_EQ(url.path(), QString()) << "no addressee";
     const QUrlQuery query(url);
@@ -365,6 +368,122 @@ TEST_F(ReportFormTest, EmailOpensComposeWindowWithTitleAndReportText) {
               QStringLiteral("Corvel Report\r\nRe\t229239\t–\r\n"));
     EXPECT_FALSE(query.hasQueryItem(QStringLiteral("attach")));
     EXPECT_EQ(form->StatusText(), QStringLiteral("Ready"));
+}
+
+/// Installs `script` as the mail program xdg-email hands the message to, and points the form
+/// at the real mail library.
+class ReportMailTest : public ReportFormTest {
+protected:
+    void SetUp() override {
+        ReportFormTest::SetUp();
+        if (QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty())
+            GTEST_SKIP() << "xdg-email is not installed (Debian package xdg-utils)";
+    }
+
+    void useMailer(const QByteArray& script) {
+        mailer.emplace("MAILER", test::WriteScript(home, QStringLiteral("mailer.sh"),
+                                                   "echo run >> '" + runs.toUtf8() + "'\n" + script)
+                                     .toUtf8());
+    }
+
+    int mailerRuns() const { return int(ReadAll(runs).count('\n')); }
+
+    /// Clicks Email and waits until the hand-off has ended; returns the status text then.
+    QString emailAndWait(TReportForm& form) {
+        QTest::mouseClick(form.ButtonEMail, Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !form.MapiControl1->Sending(); }, 10000));
+        return form.StatusText();
+    }
+
+    QString runs = home.filePath(QStringLiteral("runs.txt"));
+    std::optional<ScopedEnv> mailer;
+    MapiSendMailResolver resolver{[] { return true; }, MapiGetProcAddress};
+};
+
+TEST_F(ReportMailTest, AHungMailProgramLeavesTheWindowUsableAndASecondEmailIsRefused) {
+    useMailer("exec >/dev/null 2>&1\nsleep 3\n");
+    const int previous = SetMapiToolTimeout(1500);
+    auto form = makeForm();
+    form->MapiControl1->setResolver(&resolver);
+    std::vector<int> errorCodes;
+    form->MapiControl1->OnMapiError = [&](QObject*, int code) { errorCodes.push_back(code); };
+    activate(*form);
+    writeLines(*form, {QStringLiteral("Corvel Report")});
+
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(form->ButtonEMail, Qt::LeftButton);
+    EXPECT_LT(clock.elapsed(), 1000) << "the click returns while the mail program runs";
+    EXPECT_EQ(form->StatusText(), QStringLiteral("Sending mail..."));
+    EXPECT_TRUE(form->MapiControl1->Sending());
+
+    // The window keeps working meanwhile, and a second Email starts nothing.
+    QTest::mouseClick(form->ButtonCopy, Qt::LeftButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Corvel Report\r\n"));
+    form->ButtonEMailClick();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mailerRuns() >= 1; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->MapiControl1->Sending(); }, 10000));
+    EXPECT_EQ(mailerRuns(), 1) << "one hand-off, not two";
+    EXPECT_EQ(errorCodes, std::vector<int>{int(MAPI_E_FAILURE)});
+    EXPECT_EQ(form->StatusText(), QStringLiteral("The mail program did not finish within 1.5 s."));
+    EXPECT_TRUE(form->ButtonEMail->isEnabled());
+    SetMapiToolTimeout(previous);
+}
+
+TEST_F(ReportMailTest, ClosingTheProgramDuringAHandOffStopsTheMailProgram) {
+    useMailer("exec >/dev/null 2>&1\nsleep 30\n");
+    auto form = makeForm();
+    form->MapiControl1->setResolver(&resolver);
+    activate(*form);
+    QTest::mouseClick(form->ButtonEMail, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mailerRuns() >= 1; }, 5000));
+    QElapsedTimer clock;
+    clock.start();
+    form.reset();
+    EXPECT_LT(clock.elapsed(), 5000);
+}
+
+TEST_F(ReportMailTest, MailFailuresAreToldInTheStatusBar) {
+    auto form = makeForm();
+    form->MapiControl1->setResolver(&resolver);
+    activate(*form);
+    writeLines(*form, {QStringLiteral("Corvel Report")});
+
+    useMailer("exit 0\n");
+    EXPECT_EQ(emailAndWait(*form), QStringLiteral("Ready"));
+
+    // xdg-email reports a mail client that fails with its own exit status 4.
+    useMailer("exit 3\n");
+    EXPECT_EQ(emailAndWait(*form), QStringLiteral("The mail program failed (exit 4)"));
+
+    useMailer("exit 0\n");
+    // 2,000 short lines whose letters take six characters each in a mailto address: over the
+    // limit, yet quick to lay out.
+    writeLines(*form, QStringList(2000, QString(15, QChar(0xE9))));
+    EXPECT_EQ(emailAndWait(*form),
+              QStringLiteral("The report is too long to mail; copy it instead"));
+    EXPECT_EQ(mailerRuns(), 2) << "an oversized report never reaches the mail program";
+}
+
+TEST_F(ReportMailTest, NoMailProgramSaysWhatToInstall) {
+    MapiSendMailResolver noMail([] { return false; }, MapiGetProcAddress);
+    auto form = makeForm();
+    form->MapiControl1->setResolver(&noMail);
+    int aborts = 0;
+    form->MapiControl1->OnUserAbort = [&aborts](QObject*) { ++aborts; };
+    activate(*form);
+    EXPECT_EQ(emailAndWait(*form), QStringLiteral("No mail program found: install xdg-utils"));
+    EXPECT_EQ(aborts, 1) << "reported as a user abort, as the mail library does";
+}
+
+TEST(MailOutcomeTextTest, EveryResultHasWords) {
+    EXPECT_EQ(MailOutcomeText(0, QString()), QStringLiteral("Ready"));
+    EXPECT_EQ(MailOutcomeText(1, QString()), QStringLiteral("Mail not sent"));
+    EXPECT_EQ(MailOutcomeText(18, QStringLiteral("The message is too long to mail.")),
+              QStringLiteral("The report is too long to mail; copy it instead"));
+    EXPECT_EQ(MailOutcomeText(14, QString()), QStringLiteral("The mail program failed (error 14)"));
+    EXPECT_EQ(MailOutcomeText(2, QStringLiteral("The mail program failed (exit 4)")),
+              QStringLiteral("The mail program failed (exit 4)"));
 }
 
 TEST_F(ReportFormTest, FontDialogOkRebuildsTheReportAndCancelChangesNothing) {

@@ -30,6 +30,7 @@
 #include <QTableWidget>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -387,6 +388,10 @@ void TMainForm::showEvent(QShowEvent* event) {
                 SolveActionExecute();
         } catch (const std::exception&) {
         }
+        // The about box greets the user at start-up when its check box asked for that: once
+        // the window itself is on screen.
+        if (Shell().ShowAtStartup)
+            QTimer::singleShot(0, this, [this] { guarded([this] { About1Click(); }); });
     }
     QMainWindow::showEvent(event);
 }

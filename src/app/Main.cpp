@@ -4,6 +4,7 @@
 #include "grid/QxEntryGrid.h"
 #include "platform/RegIniFile.h"
 #include "report/QxReporter.h"
+#include "report/ReportComposer.h"
 #include "shell/Folders.h"
 #include "shell/Placement.h"
 #include "shell/QxAboutDlg.h"
@@ -29,6 +30,7 @@
 #include <QTableWidget>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -386,6 +388,10 @@ void TMainForm::showEvent(QShowEvent* event) {
                 SolveActionExecute();
         } catch (const std::exception&) {
         }
+        // The about box greets the user at start-up when its check box asked for that: once
+        // the window itself is on screen.
+        if (Shell().ShowAtStartup)
+            QTimer::singleShot(0, this, [this] { guarded([this] { About1Click(); }); });
     }
     QMainWindow::showEvent(event);
 }
@@ -465,58 +471,20 @@ void TMainForm::Copy1Click() {
 void TMainForm::ComposeReport() {
     if (!report_)
         return;
-    QTextEdit* edit = report_->RichEdit1;
-    edit->clear();
-    QTextCursor cursor(edit->document());
-    cursor.movePosition(QTextCursor::Start);
-    edit->setTextCursor(cursor);
-    report_->SetTabStops({100, 160, 200, 0});
-    cursor = edit->textCursor();
-    // One edit block: the shown report is laid out once, not after every line.
-    cursor.beginEditBlock();
-
-    QTextCharFormat plain;
-    plain.setFont(edit->font());
-    plain.setForeground(report_->TextColor());
-    QTextCharFormat bold = plain;
-    bold.setFontWeight(QFont::Bold);
-    QTextCharFormat title = bold;
-    title.setFontUnderline(true);
-    QTextCharFormat italic = plain;
-    italic.setFontItalic(true);
-
-    // The document starts with one empty paragraph: the report's first, blank line.
-    bool first = true;
-    auto append = [&](const QString& text, const QTextCharFormat& format) {
-        if (!first)
-            cursor.insertBlock();
-        first = false;
-        cursor.setCharFormat(format);
-        cursor.insertText(text, format);
-    };
-    append(QString(), plain);
-    append(QStringLiteral("Corvel Report"), title);
-    append(QString(), plain);
-    append(QStringLiteral("Input"), bold);
+    ReportContent content;
     const int lastRow = static_cast<int>(IOGrid1->Lines().size()) - 1;
     for (int row = 1; row <= lastRow; ++row)
-        append(qs(formatText("%s\t%s\t%s", {IOGrid1->Cells(0, row).toStdString(),
-                                            IOGrid1->Cells(1, row).toStdString(),
-                                            IOGrid1->Cells(2, row).toStdString()})),
-               plain);
-    append(QString(), plain);
-    append(QStringLiteral("Results"), bold);
+        content.inputs.push_back({IOGrid1->Cells(0, row).toStdString(),
+                                  IOGrid1->Cells(1, row).toStdString(),
+                                  IOGrid1->Cells(2, row).toStdString()});
     for (int i = 0; i < ListView1->rowCount(); ++i)
-        append(ListView1->item(i, 0)->text() + '\t' + ListView1->item(i, 1)->text() + '\t' +
-                   ListView1->item(i, 2)->text(),
-               plain);
-    append(QString(), plain);
+        content.results.push_back({ListView1->item(i, 0)->text().toStdString(),
+                                   ListView1->item(i, 1)->text().toStdString(),
+                                   ListView1->item(i, 2)->text().toStdString()});
     const QStringList details = AboutBoxDlg1->DetailLines();
-    append(details.isEmpty() ? QString() : details.first(), italic);
-    cursor.endEditBlock();
-
-    cursor.movePosition(QTextCursor::Start);
-    edit->setTextCursor(cursor);
+    if (!details.isEmpty())
+        content.closingLine = details.first().toStdString();
+    report_->ShowReport(ComposeReportParagraphs(content));
 }
 
 void TMainForm::ReportPreview1Click() {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUuid>
 
 #include <algorithm>
@@ -17,9 +18,19 @@ namespace corvel {
 
 namespace {
 
-int& toolTimeout() {
-    static int milliseconds = 120000;
+std::atomic<int>& toolTimeout() {
+    static std::atomic<int> milliseconds{120000};
     return milliseconds;
+}
+
+// The cancel flag of the send running on this thread, and why its last send failed.
+thread_local const std::atomic<bool>* cancelFlag = nullptr;
+thread_local QString lastErrorText;
+
+/// Records `text` as the reason of the current send's failure and returns `result`.
+MapiULong failing(MapiULong result, const QString& text) {
+    lastErrorText = text;
+    return result;
 }
 
 // Linux refuses a single program argument of 128 KiB or more (MAX_ARG_STRLEN); the mailto
@@ -154,12 +165,36 @@ QByteArray addressList(const QStringList& addresses) {
 struct ToolRun {
     bool started = false;
     bool finished = false; ///< ended by itself with an exit code (not killed, not crashed)
+    bool timedOut = false;
+    bool cancelled = false;
     int exitCode = -1;
+
+    /// The failure in words; empty for a tool that ended with exit code 0.
+    QString failure() const {
+        if (!started)
+            return QStringLiteral("The mail program could not be started.");
+        if (cancelled)
+            return QStringLiteral("The mail hand-off was cancelled.");
+        if (timedOut)
+            return QStringLiteral("The mail program did not finish within %1 s.")
+                .arg(toolTimeout() / 1000.0);
+        if (!finished)
+            return QStringLiteral("The mail program stopped unexpectedly.");
+        if (exitCode != 0)
+            return QStringLiteral("The mail program failed (exit %1)").arg(exitCode);
+        return QString();
+    }
 };
 
-/// Runs `program` with `arguments` (no shell), feeding it `input`, and waits for it while the
-/// application keeps painting; user input stays blocked as under a modal dialog. A run longer
-/// than the tool timeout is killed.
+bool onApplicationThread() {
+    const QCoreApplication* application = QCoreApplication::instance();
+    return application && QThread::currentThread() == application->thread();
+}
+
+/// Runs `program` with `arguments` (no shell), feeding it `input`, and waits for it. On the
+/// application's thread the application keeps painting meanwhile, user input blocked as under a
+/// modal dialog; on any other thread it just waits. A run longer than the tool timeout, or one
+/// whose send is cancelled, is killed.
 ToolRun runTool(const QString& program, const QStringList& arguments, const QByteArray& input) {
     QProcess process;
     process.setProgram(program);
@@ -179,17 +214,20 @@ ToolRun runTool(const QString& program, const QStringList& arguments, const QByt
         process.closeWriteChannel();
     }
 
+    const bool paint = onApplicationThread();
     QElapsedTimer clock;
     clock.start();
     while (!process.waitForFinished(50)) {
         if (process.state() == QProcess::NotRunning)
             break;
-        if (clock.elapsed() > toolTimeout()) {
+        run.cancelled = cancelFlag && cancelFlag->load();
+        run.timedOut = clock.elapsed() > toolTimeout();
+        if (run.cancelled || run.timedOut) {
             process.kill();
             process.waitForFinished(5000);
             return run;
         }
-        if (QCoreApplication::instance())
+        if (paint)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     run.finished = process.exitStatus() == QProcess::NormalExit;
@@ -200,11 +238,11 @@ ToolRun runTool(const QString& program, const QStringList& arguments, const QByt
 MapiULong sendThroughComposeWindow(const MailDraft& draft) {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
     if (tool.isEmpty())
-        return MAPI_USER_ABORT;
+        return failing(MAPI_USER_ABORT, QString::fromLatin1(kNoMailProgramText));
 
     const QString uri = MailtoUri(draft);
     if (uri.size() > MaxMailtoLength)
-        return MAPI_E_TEXT_TOO_LARGE;
+        return failing(MAPI_E_TEXT_TOO_LARGE, QStringLiteral("The message is too long to mail."));
     // --utf8: the attachment paths are passed in UTF-8, whatever the locale says.
     QStringList arguments{QStringLiteral("--utf8")};
     for (const QString& path : draft.attachmentPaths)
@@ -212,6 +250,7 @@ MapiULong sendThroughComposeWindow(const MailDraft& draft) {
     arguments << uri;
 
     const ToolRun run = runTool(tool, arguments, QByteArray());
+    lastErrorText = run.failure();
     if (!run.started || !run.finished)
         return MAPI_E_FAILURE;
     switch (run.exitCode) {
@@ -237,19 +276,24 @@ QString sendmailProgram() {
 
 MapiULong sendSilently(const MailDraft& draft) {
     if (draft.to.isEmpty() && draft.cc.isEmpty() && draft.bcc.isEmpty())
-        return MAPI_E_UNKNOWN_RECIPIENT;
+        return failing(MAPI_E_UNKNOWN_RECIPIENT,
+                       QStringLiteral("A message sent without its dialog needs an addressee."));
     const QString program = sendmailProgram();
     if (program.isEmpty())
-        return MAPI_USER_ABORT;
+        return failing(MAPI_USER_ABORT,
+                       QStringLiteral("No mail program found: install a mail transfer agent "
+                                      "that provides sendmail"));
 
     QByteArray message;
     try {
         message = MimeMessage(draft, "=_corvel_" + QUuid::createUuid().toByteArray(QUuid::Id128));
     } catch (const std::runtime_error&) {
-        return MAPI_E_ATTACHMENT_NOT_FOUND;
+        return failing(MAPI_E_ATTACHMENT_NOT_FOUND,
+                       QStringLiteral("An attached file cannot be read."));
     }
     // -i: a line holding a single "." is message text, not the end of the message.
     const ToolRun run = runTool(program, {QStringLiteral("-t"), QStringLiteral("-i")}, message);
+    lastErrorText = run.failure();
     if (!run.started || !run.finished || run.exitCode != 0)
         return MAPI_E_FAILURE;
     return SUCCESS_SUCCESS;
@@ -258,9 +302,19 @@ MapiULong sendSilently(const MailDraft& draft) {
 } // namespace
 
 int SetMapiToolTimeout(int milliseconds) {
-    const int previous = toolTimeout();
-    toolTimeout() = milliseconds;
-    return previous;
+    return toolTimeout().exchange(milliseconds);
+}
+
+QString MapiLastErrorText() {
+    return lastErrorText;
+}
+
+MapiCancelScope::MapiCancelScope(const std::atomic<bool>& cancelled) : previous_(cancelFlag) {
+    cancelFlag = &cancelled;
+}
+
+MapiCancelScope::~MapiCancelScope() {
+    cancelFlag = previous_;
 }
 
 MailDraft MailDraftFromMessage(const MapiMessage& message) {
@@ -374,21 +428,25 @@ QByteArray MimeMessage(const MailDraft& draft, const QByteArray& boundary) {
 
 MapiULong MAPISendMail(MapiHandle, MapiUIParam, MapiMessage* lpMessage, MapiFlags flFlags,
                        MapiULong) {
+    lastErrorText.clear();
     if (!lpMessage)
-        return MAPI_E_FAILURE;
+        return failing(MAPI_E_FAILURE, QStringLiteral("No message was given to send."));
     MailDraft draft = MailDraftFromMessage(*lpMessage);
 
     for (const QStringList* list : {&draft.to, &draft.cc, &draft.bcc})
         for (const QString& address : *list)
             if (!usableAddress(address))
-                return MAPI_E_UNKNOWN_RECIPIENT;
+                return failing(MAPI_E_UNKNOWN_RECIPIENT,
+                               QStringLiteral("An addressee is not a usable mail address."));
     if (!draft.fromAddress.isEmpty() && hasControlCharacter(draft.fromAddress))
-        return MAPI_E_UNKNOWN_RECIPIENT;
+        return failing(MAPI_E_UNKNOWN_RECIPIENT,
+                       QStringLiteral("The sender is not a usable mail address."));
 
     for (QString& path : draft.attachmentPaths) {
         const QFileInfo info(path);
         if (path.isEmpty() || !info.isFile() || !info.isReadable())
-            return MAPI_E_ATTACHMENT_NOT_FOUND;
+            return failing(MAPI_E_ATTACHMENT_NOT_FOUND,
+                           QStringLiteral("An attached file cannot be read: %1").arg(path));
         // Absolute, so that no path can be read as an option by the tools.
         path = info.absoluteFilePath();
     }

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 
 namespace corvel {
@@ -97,6 +98,27 @@ bool MapiMailEnabled();
 
 /// The library's entry point of the given name (only "MAPISendMail"), or null.
 LPMAPISENDMAIL MapiGetProcAddress(const char* name);
+
+/// Why the last MAPISendMail call on this thread did not succeed, in words for the user (e.g.
+/// "The mail program failed (exit 3)"); empty after a success.
+QString MapiLastErrorText();
+
+/// What to tell the user when no mail program is installed.
+inline constexpr const char* kNoMailProgramText = "No mail program found: install xdg-utils";
+
+/// While alive, a MAPISendMail call on this thread stops waiting for its mail tool, kills it and
+/// fails as soon as `cancelled` turns true (set from any thread): a program that is closing
+/// does not wait for a hung mail tool.
+class MapiCancelScope {
+public:
+    explicit MapiCancelScope(const std::atomic<bool>& cancelled);
+    ~MapiCancelScope();
+    MapiCancelScope(const MapiCancelScope&) = delete;
+    MapiCancelScope& operator=(const MapiCancelScope&) = delete;
+
+private:
+    const std::atomic<bool>* previous_;
+};
 
 /// Longest time [ms] a mail tool may run before the send gives up, kills it and fails;
 /// returns the previous limit. The default, 120 s, leaves a terminal mail client time for a

@@ -55,64 +55,81 @@ MapiUIParam mainWindowHandle() {
 
 } // namespace
 
-void TMapiControl::SendMail() {
-    const MapiUIParam parent = mainWindowHandle();
-
+struct TMapiControl::OutgoingMail {
+    MapiUIParam parent = 0;
+    MapiFlags flags = 0;
     // The UTF-8 texts the records point at; a deque never moves what it already holds.
     std::deque<QByteArray> texts;
-    auto text = [&texts](const QString& value) {
+    std::vector<MapiRecipDesc> recipients;
+    std::vector<MapiFileDesc> files;
+    MapiRecipDesc sender;
+    MapiMessage message;
+
+    char* text(const QString& value) {
         texts.push_back(value.toUtf8());
         return texts.back().data();
-    };
+    }
+
+    MapiULong submit(LPMAPISENDMAIL sendMail) {
+        return sendMail ? sendMail(0, parent, &message, flags, 0) : MAPI_USER_ABORT;
+    }
+};
+
+std::unique_ptr<TMapiControl::OutgoingMail> TMapiControl::prepareMail() {
+    auto mail = std::make_unique<OutgoingMail>();
+    mail->parent = mainWindowHandle();
 
     const qsizetype recipientCount = recipients_.size() + copyTo_.size() + blindCopyTo_.size();
-    std::vector<MapiRecipDesc> recipients(static_cast<std::size_t>(recipientCount));
+    mail->recipients.resize(static_cast<std::size_t>(recipientCount));
 
-    MapiRecipDesc sender;
-    sender.ulRecipClass = MAPI_ORIG;
-    sender.lpszName = text(fromName_);
-    sender.lpszAddress = text(fromAdress_);
+    mail->sender.ulRecipClass = MAPI_ORIG;
+    mail->sender.lpszName = mail->text(fromName_);
+    mail->sender.lpszAddress = mail->text(fromAdress_);
 
-    MapiMessage message;
-    message.lpszSubject = text(subject_);
-    message.lpszNoteText = text(body_);
-    message.lpOriginator = &sender;
+    MapiMessage& message = mail->message;
+    message.lpszSubject = mail->text(subject_);
+    message.lpszNoteText = mail->text(body_);
+    message.lpOriginator = &mail->sender;
     message.nRecipCount = static_cast<MapiULong>(recipientCount);
-    message.lpRecips = recipientCount != 0 ? recipients.data() : nullptr;
+    message.lpRecips = recipientCount != 0 ? mail->recipients.data() : nullptr;
 
     std::size_t next = 0;
     for (const auto& [lines, recipClass] :
          {std::pair{&recipients_, MAPI_TO}, std::pair{&copyTo_, MAPI_CC},
           std::pair{&blindCopyTo_, MAPI_BCC}}) {
         for (const QString& line : *lines) {
-            MapiRecipDesc& recipient = recipients[next++];
+            MapiRecipDesc& recipient = mail->recipients[next++];
             recipient.ulRecipClass = recipClass;
-            recipient.lpszName = text(line);
-            recipient.lpszAddress = text(QStringLiteral("SMTP:") + line);
+            recipient.lpszName = mail->text(line);
+            recipient.lpszAddress = mail->text(QStringLiteral("SMTP:") + line);
         }
     }
 
-    std::vector<MapiFileDesc> files;
     if (!attachedFiles_.isEmpty()) {
-        files.resize(static_cast<std::size_t>(attachedFiles_.size()));
+        mail->files.resize(static_cast<std::size_t>(attachedFiles_.size()));
         displayFileName_.clear();
         for (const QString& path : attachedFiles_)
             displayFileName_ << MailFileName(path);
         for (qsizetype i = 0; i < attachedFiles_.size(); ++i) {
-            MapiFileDesc& file = files[static_cast<std::size_t>(i)];
+            MapiFileDesc& file = mail->files[static_cast<std::size_t>(i)];
             file.nPosition = static_cast<MapiULong>(-1);
-            file.lpszPathName = text(attachedFiles_[i]);
-            file.lpszFileName = text(displayFileName_[i]);
+            file.lpszPathName = mail->text(attachedFiles_[i]);
+            file.lpszFileName = mail->text(displayFileName_[i]);
         }
-        message.nFileCount = static_cast<MapiULong>(files.size());
-        message.lpFiles = files.data();
+        message.nFileCount = static_cast<MapiULong>(mail->files.size());
+        message.lpFiles = mail->files.data();
     }
 
-    const MapiFlags flags = showDialog_ ? MAPI_LOGON_UI | MAPI_NEW_SESSION | MAPI_DIALOG : 0;
-    MapiSendMailResolver& resolver = resolver_ ? *resolver_ : MapiSendMailResolver::process();
-    const LPMAPISENDMAIL sendMail = resolver.sendMail();
-    const MapiULong result = sendMail ? sendMail(0, parent, &message, flags, 0) : MAPI_USER_ABORT;
+    mail->flags = showDialog_ ? MAPI_LOGON_UI | MAPI_NEW_SESSION | MAPI_DIALOG : 0;
+    return mail;
+}
 
+LPMAPISENDMAIL TMapiControl::sendMailEntry() {
+    MapiSendMailResolver& resolver = resolver_ ? *resolver_ : MapiSendMailResolver::process();
+    return resolver.sendMail();
+}
+
+void TMapiControl::raiseEvent(MapiULong result) {
     if (result == SUCCESS_SUCCESS) {
         if (OnSuccess)
             OnSuccess(this);
@@ -122,6 +139,63 @@ void TMapiControl::SendMail() {
     } else if (OnMapiError) {
         OnMapiError(this, static_cast<int>(result));
     }
+}
+
+TMapiControl::~TMapiControl() {
+    cancelled_ = true;
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void TMapiControl::SendMail() {
+    const std::unique_ptr<OutgoingMail> mail = prepareMail();
+    const LPMAPISENDMAIL sendMail = sendMailEntry();
+    const MapiULong result = mail->submit(sendMail);
+    lastErrorText_ = !sendMail                   ? QString::fromLatin1(kNoMailProgramText)
+                     : result == SUCCESS_SUCCESS ? QString()
+                                                 : MapiLastErrorText();
+    raiseEvent(result);
+}
+
+bool TMapiControl::SendMailInBackground(SendFinished finished) {
+    if (sending_)
+        return false;
+    // The message and the entry are made here: the properties and the resolver belong to
+    // this object's thread. The worker owns the message from now on.
+    std::shared_ptr<OutgoingMail> mail = prepareMail();
+    const LPMAPISENDMAIL sendMail = sendMailEntry();
+    if (worker_.joinable())
+        worker_.join(); // the previous worker has reported its result and is ending
+    sending_ = true;
+    cancelled_ = false;
+    worker_ = std::thread([this, mail, sendMail, finished = std::move(finished)]() mutable {
+        MapiULong result = MAPI_E_FAILURE;
+        QString errorText;
+        try {
+            const MapiCancelScope cancel(cancelled_);
+            result = mail->submit(sendMail);
+            errorText = !sendMail                   ? QString::fromLatin1(kNoMailProgramText)
+                        : result == SUCCESS_SUCCESS ? QString()
+                                                    : MapiLastErrorText();
+        } catch (const std::exception& error) {
+            result = MAPI_E_FAILURE;
+            errorText = QStringLiteral("The mail program failed: %1")
+                            .arg(QString::fromLocal8Bit(error.what()));
+        }
+        mail.reset();
+        // Delivered on this object's thread; dropped if the object is gone by then.
+        QMetaObject::invokeMethod(
+            this,
+            [this, result, errorText, finished = std::move(finished)] {
+                sending_ = false;
+                lastErrorText_ = errorText;
+                raiseEvent(result);
+                if (finished)
+                    finished(static_cast<int>(result), errorText);
+            },
+            Qt::QueuedConnection);
+    });
+    return true;
 }
 
 } // namespace corvel

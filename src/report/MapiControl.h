@@ -9,7 +9,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <thread>
 
 namespace corvel {
 
@@ -61,6 +64,8 @@ class TMapiControl : public QObject {
 
 public:
     explicit TMapiControl(QObject* owner = nullptr);
+    /// Cancels a pending background send (its mail program is stopped) and waits for it.
+    ~TMapiControl() override;
 
     const QString& Subject() const { return subject_; }
     void setSubject(const QString& value) { subject_ = value; }
@@ -104,10 +109,33 @@ public:
     /// for the call is released, also when a step throws; the exception then goes on.
     void SendMail();
 
+    /// Called with the result code and LastErrorText once a background send has ended.
+    using SendFinished = std::function<void(int result, const QString& errorText)>;
+
+    /// As SendMail, but the mail library is called on a thread of its own, so a mail program
+    /// that takes its time never blocks the caller's thread. The message is built from the
+    /// properties at once; the matching event and then `finished` follow on this object's
+    /// thread when the send has ended (an exception of the mail library counts as result
+    /// MAPI_E_FAILURE). Returns false, and sends nothing, while an earlier send is pending.
+    bool SendMailInBackground(SendFinished finished = nullptr);
+
+    /// Whether a background send has not ended yet.
+    bool Sending() const { return sending_; }
+
+    /// Why the last send did not succeed, in words for the user; empty after a success or
+    /// when the mail library gave no reason.
+    const QString& LastErrorText() const { return lastErrorText_; }
+
     /// Uses `resolver` to reach MAPISendMail instead of the process-wide one (null restores it).
     void setResolver(MapiSendMailResolver* resolver) { resolver_ = resolver; }
 
 private:
+    struct OutgoingMail;
+    /// The message as the mail library receives it, built from the properties.
+    std::unique_ptr<OutgoingMail> prepareMail();
+    LPMAPISENDMAIL sendMailEntry();
+    void raiseEvent(MapiULong result);
+
     QString subject_;
     QString body_;
     QString fromName_;
@@ -120,6 +148,10 @@ private:
     bool showDialog_ = false;
     bool useAppHandle_ = false;
     MapiSendMailResolver* resolver_ = nullptr;
+    QString lastErrorText_;
+    bool sending_ = false;
+    std::atomic<bool> cancelled_{false};
+    std::thread worker_;
 };
 
 } // namespace corvel

@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QFontDialog>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QStatusBar>
@@ -34,6 +36,7 @@ namespace corvel {
 namespace {
 
 const QString Section = QStringLiteral("ReportForm");
+const QString SendingMailText = QStringLiteral("Sending mail...");
 
 // The stored colour of the designed font: the system's window-text colour.
 constexpr std::int32_t WindowTextColorValue = static_cast<std::int32_t>(0x80000008u);
@@ -101,6 +104,44 @@ QColor ColorFromColorValue(std::int32_t value, const QPalette& palette) {
         return palette.color(index < roles.size() ? roles[index] : QPalette::Text);
     }
     return QColor(int(bits & 0xFFu), int((bits >> 8) & 0xFFu), int((bits >> 16) & 0xFFu));
+}
+
+std::int32_t ColorValueFromColor(const QColor& color) {
+    const QColor rgb = color.toRgb();
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(rgb.red()) |
+                                     static_cast<std::uint32_t>(rgb.green()) << 8 |
+                                     static_cast<std::uint32_t>(rgb.blue()) << 16);
+}
+
+QFont ReportBaseFont(QFont font) {
+    font.setStyleName(QString());
+    return font;
+}
+
+std::vector<double> ReportTabStopsFor(const std::vector<ReportParagraph>& paragraphs,
+                                      const QFont& font, const std::vector<double>& minimums) {
+    // Measured as the text is laid out on screen; tab positions there are pixels of a
+    // 96-dpi device, and printing scales both alike.
+    const QFontMetricsF metrics(font);
+    std::vector<double> widest(minimums.size(), 0.0);
+    for (const ReportParagraph& paragraph : paragraphs) {
+        const QStringList cells = QString::fromStdString(paragraph.text).split(QLatin1Char('\t'));
+        if (cells.size() < 2)
+            continue;
+        for (qsizetype i = 0; i < cells.size() && i < qsizetype(widest.size()); ++i)
+            widest[std::size_t(i)] =
+                std::max(widest[std::size_t(i)], metrics.horizontalAdvance(cells[i]));
+    }
+    const double gap = metrics.horizontalAdvance(QLatin1Char('M'));
+    std::vector<double> stops;
+    double previous = 0;
+    for (std::size_t i = 0; i < minimums.size(); ++i) {
+        const double needed = previous + (widest[i] + gap) / PixelsPerPoint;
+        // Whole points, rounded up, keep the stops tidy and never short of the text.
+        previous = std::max(minimums[i], std::ceil(needed));
+        stops.push_back(previous);
+    }
+    return stops;
 }
 
 QPrinter& TReportForm::Printer() {
@@ -234,7 +275,7 @@ void TReportForm::readPlacementAndFont() {
 }
 
 void TReportForm::FormActivate() {
-    setStatus(QStringLiteral("Ready"));
+    setStatus(MapiControl1->Sending() ? SendingMailText : QStringLiteral("Ready"));
 }
 
 void TReportForm::FormDeactivate() {
@@ -313,6 +354,58 @@ std::vector<double> TReportForm::TabStops() const {
     return points;
 }
 
+void TReportForm::ShowReport(const std::vector<ReportParagraph>& paragraphs) {
+    RichEdit1->clear();
+    QTextCursor cursor(RichEdit1->document());
+    cursor.movePosition(QTextCursor::Start);
+    RichEdit1->setTextCursor(cursor);
+
+    const QFont font = ReportBaseFont(RichEdit1->font());
+    SetTabStops(ReportTabStopsFor(
+        paragraphs, font,
+        std::vector<double>(std::begin(kReportTabStops), std::end(kReportTabStops))));
+    cursor = RichEdit1->textCursor();
+    // One edit block: the shown report is laid out once, not after every line.
+    cursor.beginEditBlock();
+
+    QTextCharFormat plain;
+    plain.setFont(font);
+    plain.setForeground(TextColor());
+    auto formatOf = [&plain](ReportStyle style) {
+        QTextCharFormat format = plain;
+        switch (style) {
+        case ReportStyle::Title:
+            format.setFontWeight(QFont::Bold);
+            format.setFontUnderline(true);
+            break;
+        case ReportStyle::Heading:
+            format.setFontWeight(QFont::Bold);
+            break;
+        case ReportStyle::Closing:
+            format.setFontItalic(true);
+            break;
+        case ReportStyle::Plain:
+            break;
+        }
+        return format;
+    };
+
+    // The document starts with one empty paragraph, which takes the first line.
+    bool first = true;
+    for (const ReportParagraph& paragraph : paragraphs) {
+        if (!first)
+            cursor.insertBlock();
+        first = false;
+        const QTextCharFormat format = formatOf(paragraph.style);
+        cursor.setCharFormat(format);
+        cursor.insertText(QString::fromStdString(paragraph.text), format);
+    }
+    cursor.endEditBlock();
+
+    cursor.movePosition(QTextCursor::Start);
+    RichEdit1->setTextCursor(cursor);
+}
+
 QString TReportForm::ReportPlainText() const {
     if (RichEdit1->document()->isEmpty())
         return QString();
@@ -343,6 +436,13 @@ void TReportForm::printReport() {
     document->documentLayout()->setPaintDevice(&Printer());
     document->setDefaultFont(font);
     document->setDocumentMargin(0);
+    // Letters as they are, without ligatures: a PDF viewer would otherwise find "ﬀ" where the
+    // report says "ff", and searching or copying the printed words would fail.
+    QTextCursor all(document.get());
+    all.select(QTextCursor::Document);
+    QTextCharFormat unshaped;
+    unshaped.setFontStyleStrategy(QFont::PreferNoShaping);
+    all.mergeCharFormat(unshaped);
     document->setPageSize(page.size());
 
     QPainter painter;
@@ -350,9 +450,20 @@ void TReportForm::printReport() {
         throw Exception("The report could not be printed: the printer did not accept the job.");
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, TextColor());
-    for (int index = 0; index < document->pageCount(); ++index) {
-        if (index > 0 && !Printer().newPage())
+    // A printer that makes copies itself is asked for them with the job; for any other (a PDF
+    // file) the pages are repeated here, collated or not as the print dialog set.
+    const int copies = Printer().supportsMultipleCopies() ? 1 : std::max(1, Printer().copyCount());
+    const int pageCount = document->pageCount();
+    std::vector<int> sequence;
+    for (int copy = 0; copy < copies; ++copy)
+        for (int index = 0; index < pageCount; ++index)
+            sequence.push_back(Printer().collateCopies() ? index
+                                                         : (copy * pageCount + index) / copies);
+    bool firstPage = true;
+    for (const int index : sequence) {
+        if (!firstPage && !Printer().newPage())
             throw Exception("The report could not be printed: a new page could not be started.");
+        firstPage = false;
         painter.save();
         painter.translate(page.left(), page.top() - index * page.height());
         // The layout also draws a line that only touches the clip's lower edge; one device
@@ -384,12 +495,46 @@ void TReportForm::ButtonCopyClick() {
 }
 
 void TReportForm::ButtonEMailClick() {
+    // One hand-off at a time: a second click while the mail program is still busy would
+    // otherwise open a second compose window later.
+    if (MapiControl1->Sending()) {
+        setStatus(SendingMailText);
+        return;
+    }
     MapiControl1->setShowDialog(true);
     MapiControl1->Recipients().clear();
     MapiControl1->setSubject(ReportTitle);
     MapiControl1->setBody(ReportPlainText());
     MapiControl1->AttachedFiles().clear();
-    MapiControl1->SendMail();
+    // The mail program runs beside the window, which stays usable meanwhile.
+    QPointer<TReportForm> self(this);
+    if (MapiControl1->SendMailInBackground([self](int result, const QString& errorText) {
+            if (self)
+                self->mailFinished(result, errorText);
+        })) {
+        setStatus(SendingMailText);
+        ButtonEMail->setEnabled(false);
+    }
+}
+
+QString MailOutcomeText(int result, const QString& errorText) {
+    switch (result) {
+    case SUCCESS_SUCCESS:
+        return QStringLiteral("Ready");
+    case MAPI_E_TEXT_TOO_LARGE:
+        return QStringLiteral("The report is too long to mail; copy it instead");
+    case MAPI_USER_ABORT:
+        return errorText.isEmpty() ? QStringLiteral("Mail not sent") : errorText;
+    default:
+        return errorText.isEmpty()
+                   ? QStringLiteral("The mail program failed (error %1)").arg(result)
+                   : errorText;
+    }
+}
+
+void TReportForm::mailFinished(int result, const QString& errorText) {
+    ButtonEMail->setEnabled(true);
+    setStatus(MailOutcomeText(result, errorText));
 }
 
 void TReportForm::ButtonSetupClick() {
@@ -408,12 +553,30 @@ void TReportForm::ButtonFontClick() {
     setStatus(QStringLiteral("Select suitable font for report"));
     QFontDialog dialog(RichEdit1->font(), this);
     dialog.setObjectName(QStringLiteral("FontDialog1"));
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    // The font dialog has no colour of its own: a "Colour..." button beside OK chooses the
+    // report's text colour, which takes effect with the font when the dialog is confirmed.
+    std::int32_t color = fontColor_;
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        QPushButton* colorButton =
+            buttons->addButton(QStringLiteral("&Colour..."), QDialogButtonBox::ActionRole);
+        colorButton->setObjectName(QStringLiteral("ButtonFontColor"));
+        connect(colorButton, &QPushButton::clicked, &dialog, [this, &dialog, &color] {
+            QColorDialog colors(ColorFromColorValue(color, QApplication::palette(RichEdit1)),
+                                &dialog);
+            colors.setObjectName(QStringLiteral("ColorDialog1"));
+            colors.setOption(QColorDialog::DontUseNativeDialog);
+            if (colors.exec() == QDialog::Accepted && colors.selectedColor().isValid())
+                color = ColorValueFromColor(colors.selectedColor());
+        });
+    }
     if (dialog.exec() == QDialog::Accepted) {
-        QFont font = dialog.selectedFont();
+        QFont font = ReportBaseFont(dialog.selectedFont());
         if (font.pointSize() <= 0) // a font sized in pixels keeps the report's size
             font.setPointSize(RichEdit1->font().pointSize());
         font.setPointSize(std::clamp(font.pointSize(), MinFontSize, MaxFontSize));
         RichEdit1->setFont(font);
+        setFontColor(color);
         if (OnReportRefresh)
             OnReportRefresh();
     }

@@ -2,10 +2,14 @@
 
 // TReportForm: the tool window that shows the formatted results report, and prints it, copies
 // it as plain text, hands it to the mail client, sets up the printer and chooses its font.
-// The window does not compose the report: its owner writes into RichEdit1 and installs
-// OnReportRefresh, which the window calls whenever the report must be laid out again.
+// The window does not compose the report: its owner hands it the composed paragraphs
+// (ShowReport) or writes into RichEdit1, and installs OnReportRefresh, which the window calls
+// whenever the report must be laid out again.
+
+#include "report/ReportComposer.h"
 
 #include <QColor>
+#include <QFont>
 #include <QMainWindow>
 #include <QPrinter>
 #include <QString>
@@ -49,6 +53,24 @@ public:
 /// is the low byte, taken from `palette`.
 QColor ColorFromColorValue(std::int32_t value, const QPalette& palette);
 
+/// What the status bar says when a mail hand-off ended with `result` (a MAPI result code) and
+/// the mail library's `errorText`.
+QString MailOutcomeText(int result, const QString& errorText);
+
+/// The colour value stored for the RGB colour `color` (0x00BBGGRR).
+std::int32_t ColorValueFromColor(const QColor& color);
+
+/// `font` as the report sets its text in: the family, size, weight and slant the user chose,
+/// without the font's style name ("Book", "Regular", ...), which would otherwise override the
+/// bold and italic of the title, the headings and the closing line.
+QFont ReportBaseFont(QFont font);
+
+/// The tab stops [pt] for the table lines of `paragraphs` set in `font`: each at least its
+/// position in `minimums`, and far enough right that the widest text of the column before it
+/// ends at least a gap of one "M" before it, so the columns stay aligned in any font size.
+std::vector<double> ReportTabStopsFor(const std::vector<ReportParagraph>& paragraphs,
+                                      const QFont& font, const std::vector<double>& minimums);
+
 class TReportForm : public QMainWindow {
     Q_OBJECT
 
@@ -84,6 +106,10 @@ public:
     /// The tab stops of RichEdit1's current paragraph, in points.
     std::vector<double> TabStops() const;
 
+    /// Replaces the report with `paragraphs`, each in its style over the report font, with the
+    /// table's tab stops widened where the font needs it; the caret ends at the start.
+    void ShowReport(const std::vector<ReportParagraph>& paragraphs);
+
     /// The text of the single status panel.
     QString StatusText() const;
     /// The report font's colour value as stored (system colours keep their high bit).
@@ -117,6 +143,7 @@ private:
     void FormActivate();
     void FormDeactivate();
     void setStatus(const QString& text);
+    void mailFinished(int result, const QString& errorText);
     void setFontColor(std::int32_t value);
     void printReport();
     QToolButton* addButton(const char* name, const QString& caption, const QString& hint,

@@ -103,6 +103,10 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Comment->setObjectName(QStringLiteral("Comment"));
     Comment->setSizeGripEnabled(false);
     Comment->setGeometry(0, 298 - 20, width(), 20);
+
+    // The box opens with OK focused, so Enter closes it: left to itself, the first link in
+    // the tab order would take the focus and Enter would open the mail address instead.
+    OKBtn->setFocus();
 }
 
 } // namespace corvel

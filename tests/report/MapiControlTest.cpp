@@ -1,11 +1,18 @@
 // The message records TMapiControl hands to MAPISendMail, and how results become events.
 
 #include "report/MapiControl.h"
+#include "ReportTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace corvel {
@@ -288,6 +295,69 @@ TEST_F(MapiControlTest, FailingSendPassesItsExceptionOnAndRaisesNoEvent) {
     EXPECT_THROW(control.SendMail(), std::runtime_error);
     EXPECT_EQ(outcomes.success + outcomes.userAbort, 0);
     EXPECT_TRUE(outcomes.errors.empty());
+}
+
+std::atomic<bool> gateOpen{false};
+std::atomic<std::thread::id> sendThread;
+
+/// The fake mail library, held until the test opens the gate.
+MapiULong gatedSendMail(MapiHandle session, MapiUIParam parent, MapiMessage* m, MapiFlags flags,
+                        MapiULong reserved) {
+    sendThread = std::this_thread::get_id();
+    while (!gateOpen)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return fakeSendMail(session, parent, m, flags, reserved);
+}
+
+TEST_F(MapiControlTest, BackgroundSendRunsBesideTheCallerAndReportsOnItsThread) {
+    test::EnsureApplication();
+    gateOpen = false;
+    MapiSendMailResolver gated([] { return true; }, [](const char*) { return &gatedSendMail; });
+    control.setResolver(&gated);
+    control.setSubject(QStringLiteral("Corvel"));
+    control.setBody(QStringLiteral("Report"));
+    QThread* eventThread = nullptr;
+    control.OnSuccess = [&](QObject*) {
+        ++outcomes.success;
+        eventThread = QThread::currentThread();
+    };
+    std::vector<int> finished;
+    ASSERT_TRUE(control.SendMailInBackground([&](int result, const QString& errorText) {
+        finished.push_back(result);
+        EXPECT_TRUE(errorText.isEmpty());
+    }));
+    EXPECT_TRUE(control.Sending());
+    // Changed properties after the start do not reach the pending message.
+    control.setSubject(QStringLiteral("changed"));
+    EXPECT_FALSE(control.SendMailInBackground()) << "one send at a time";
+
+    QTest::qWait(50);
+    EXPECT_EQ(outcomes.success, 0) << "no outcome before the mail library has returned";
+    gateOpen = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !control.Sending(); }, 5000));
+    EXPECT_EQ(outcomes.success, 1);
+    EXPECT_EQ(finished, std::vector<int>{0});
+    EXPECT_EQ(recorded.calls, 1);
+    EXPECT_EQ(recorded.subject, "Corvel");
+    EXPECT_EQ(recorded.noteText, "Report");
+    EXPECT_NE(sendThread.load(), std::this_thread::get_id());
+    EXPECT_EQ(eventThread, QThread::currentThread());
+
+    EXPECT_TRUE(control.SendMailInBackground()) << "free again once the send has ended";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !control.Sending(); }, 5000));
+    EXPECT_EQ(outcomes.success, 2);
+}
+
+TEST_F(MapiControlTest, BackgroundSendTurnsAnExceptionIntoAFailure) {
+    test::EnsureApplication();
+    MapiSendMailResolver throwing([] { return true; },
+                                  [](const char*) { return &throwingSendMail; });
+    control.setResolver(&throwing);
+    ASSERT_TRUE(control.SendMailInBackground());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !control.Sending(); }, 5000));
+    EXPECT_EQ(outcomes.errors, std::vector<int>{int(MAPI_E_FAILURE)});
+    EXPECT_TRUE(control.LastErrorText().contains(QStringLiteral("mail library failed")))
+        << control.LastErrorText().toStdString();
 }
 
 TEST(MailFileNameTest, TakesTheTextAfterTheLastDelimiterOrDriveColon) {

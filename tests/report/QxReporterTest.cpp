@@ -5,9 +5,13 @@
 #include "ReportTestSupport.h"
 #include "platform/Errors.h"
 #include "report/MapiControl.h"
+#include "report/ReportComposer.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLineEdit>
@@ -15,18 +19,24 @@
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVariant>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace corvel {
 namespace {
@@ -346,7 +356,9 @@ TEST_F(ReportFormTest, EmailOpensComposeWindowWithTitleAndReportText) {
     writeLines(*form, {QStringLiteral("Corvel Report"), QStringLiteral("Re\t229239\t–")});
     QTest::mouseClick(form->ButtonEMail, Qt::LeftButton);
 
-    EXPECT_EQ(outcomes, 1);
+    // The mail program runs beside the window: the outcome follows once it has ended.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return outcomes == 1; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->ButtonEMail->isEnabled(); }, 1000));
     const QUrl url(QString::fromUtf8(ReadAll(record).trimmed()), QUrl::StrictMode);
     EXPECT_EQ(url.path(), QString()) << "no addressee";
     const QUrlQuery query(url);
@@ -356,6 +368,122 @@ TEST_F(ReportFormTest, EmailOpensComposeWindowWithTitleAndReportText) {
               QStringLiteral("Corvel Report\r\nRe\t229239\t–\r\n"));
     EXPECT_FALSE(query.hasQueryItem(QStringLiteral("attach")));
     EXPECT_EQ(form->StatusText(), QStringLiteral("Ready"));
+}
+
+/// Installs `script` as the mail program xdg-email hands the message to, and points the form
+/// at the real mail library.
+class ReportMailTest : public ReportFormTest {
+protected:
+    void SetUp() override {
+        ReportFormTest::SetUp();
+        if (QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty())
+            GTEST_SKIP() << "xdg-email is not installed (Debian package xdg-utils)";
+    }
+
+    void useMailer(const QByteArray& script) {
+        mailer.emplace("MAILER", test::WriteScript(home, QStringLiteral("mailer.sh"),
+                                                   "echo run >> '" + runs.toUtf8() + "'\n" + script)
+                                     .toUtf8());
+    }
+
+    int mailerRuns() const { return int(ReadAll(runs).count('\n')); }
+
+    /// Clicks Email and waits until the hand-off has ended; returns the status text then.
+    QString emailAndWait(TReportForm& form) {
+        QTest::mouseClick(form.ButtonEMail, Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !form.MapiControl1->Sending(); }, 10000));
+        return form.StatusText();
+    }
+
+    QString runs = home.filePath(QStringLiteral("runs.txt"));
+    std::optional<ScopedEnv> mailer;
+    MapiSendMailResolver resolver{[] { return true; }, MapiGetProcAddress};
+};
+
+TEST_F(ReportMailTest, AHungMailProgramLeavesTheWindowUsableAndASecondEmailIsRefused) {
+    useMailer("exec >/dev/null 2>&1\nsleep 3\n");
+    const int previous = SetMapiToolTimeout(1500);
+    auto form = makeForm();
+    form->MapiControl1->setResolver(&resolver);
+    std::vector<int> errorCodes;
+    form->MapiControl1->OnMapiError = [&](QObject*, int code) { errorCodes.push_back(code); };
+    activate(*form);
+    writeLines(*form, {QStringLiteral("Corvel Report")});
+
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(form->ButtonEMail, Qt::LeftButton);
+    EXPECT_LT(clock.elapsed(), 1000) << "the click returns while the mail program runs";
+    EXPECT_EQ(form->StatusText(), QStringLiteral("Sending mail..."));
+    EXPECT_TRUE(form->MapiControl1->Sending());
+
+    // The window keeps working meanwhile, and a second Email starts nothing.
+    QTest::mouseClick(form->ButtonCopy, Qt::LeftButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Corvel Report\r\n"));
+    form->ButtonEMailClick();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mailerRuns() >= 1; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->MapiControl1->Sending(); }, 10000));
+    EXPECT_EQ(mailerRuns(), 1) << "one hand-off, not two";
+    EXPECT_EQ(errorCodes, std::vector<int>{int(MAPI_E_FAILURE)});
+    EXPECT_EQ(form->StatusText(), QStringLiteral("The mail program did not finish within 1.5 s."));
+    EXPECT_TRUE(form->ButtonEMail->isEnabled());
+    SetMapiToolTimeout(previous);
+}
+
+TEST_F(ReportMailTest, ClosingTheProgramDuringAHandOffStopsTheMailProgram) {
+    useMailer("exec >/dev/null 2>&1\nsleep 30\n");
+    auto form = makeForm();
+    form->MapiControl1->setResolver(&resolver);
+    activate(*form);
+    QTest::mouseClick(form->ButtonEMail, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mailerRuns() >= 1; }, 5000));
+    QElapsedTimer clock;
+    clock.start();
+    form.reset();
+    EXPECT_LT(clock.elapsed(), 5000);
+}
+
+TEST_F(ReportMailTest, MailFailuresAreToldInTheStatusBar) {
+    auto form = makeForm();
+    form->MapiControl1->setResolver(&resolver);
+    activate(*form);
+    writeLines(*form, {QStringLiteral("Corvel Report")});
+
+    useMailer("exit 0\n");
+    EXPECT_EQ(emailAndWait(*form), QStringLiteral("Ready"));
+
+    // xdg-email reports a mail client that fails with its own exit status 4.
+    useMailer("exit 3\n");
+    EXPECT_EQ(emailAndWait(*form), QStringLiteral("The mail program failed (exit 4)"));
+
+    useMailer("exit 0\n");
+    // 2,000 short lines whose letters take six characters each in a mailto address: over the
+    // limit, yet quick to lay out.
+    writeLines(*form, QStringList(2000, QString(15, QChar(0xE9))));
+    EXPECT_EQ(emailAndWait(*form),
+              QStringLiteral("The report is too long to mail; copy it instead"));
+    EXPECT_EQ(mailerRuns(), 2) << "an oversized report never reaches the mail program";
+}
+
+TEST_F(ReportMailTest, NoMailProgramSaysWhatToInstall) {
+    MapiSendMailResolver noMail([] { return false; }, MapiGetProcAddress);
+    auto form = makeForm();
+    form->MapiControl1->setResolver(&noMail);
+    int aborts = 0;
+    form->MapiControl1->OnUserAbort = [&aborts](QObject*) { ++aborts; };
+    activate(*form);
+    EXPECT_EQ(emailAndWait(*form), QStringLiteral("No mail program found: install xdg-utils"));
+    EXPECT_EQ(aborts, 1) << "reported as a user abort, as the mail library does";
+}
+
+TEST(MailOutcomeTextTest, EveryResultHasWords) {
+    EXPECT_EQ(MailOutcomeText(0, QString()), QStringLiteral("Ready"));
+    EXPECT_EQ(MailOutcomeText(1, QString()), QStringLiteral("Mail not sent"));
+    EXPECT_EQ(MailOutcomeText(18, QStringLiteral("The message is too long to mail.")),
+              QStringLiteral("The report is too long to mail; copy it instead"));
+    EXPECT_EQ(MailOutcomeText(14, QString()), QStringLiteral("The mail program failed (error 14)"));
+    EXPECT_EQ(MailOutcomeText(2, QStringLiteral("The mail program failed (exit 4)")),
+              QStringLiteral("The mail program failed (exit 4)"));
 }
 
 TEST_F(ReportFormTest, FontDialogOkRebuildsTheReportAndCancelChangesNothing) {
@@ -394,6 +522,235 @@ TEST_F(ReportFormTest, FontDialogOkRebuildsTheReportAndCancelChangesNothing) {
     EXPECT_EQ(form->RichEdit1->font().family(), QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(refreshes, 1);
     EXPECT_EQ(form->StatusText(), QStringLiteral("Ready"));
+}
+
+/// The report of the default case as the main window hands it over.
+std::vector<ReportParagraph> defaultCaseReport() {
+    ReportContent content;
+    content.inputs = {{"Water Flowrate", "24.000", "l/s"},
+                      {"Water Velocity", "3.06", "m/s"},
+                      {"Inside Diameter", "100.0", "mm"},
+                      {"Mean Temperature", "9.0", "°C"},
+                      {"Surface Roughness", "0.03000", "mm"}};
+    content.results = {{"Velocity", "3.06", "m/s"},
+                       {"Density", "999.8", "kg/m³"},
+                       {"Heat Capacity", "4.196", "kJ/kg·K"},
+                       {"Dynamic Viscosity", "1333", "mg/m-s"},
+                       {"Conductivity", "580", "mW/m-K"},
+                       {"Prandtl Number", "9.63", " -"},
+                       {"Enthalpy", "37.75", "kJ/kg"},
+                       {"Saturation Pressure", "1.147", "kPa"},
+                       {"Diffusion Coefficient", "0.235", "cm²/s"},
+                       {"Reynolds Number", "229239", "-"},
+                       {"Friction Factor", "0.01744", "D'arcy"},
+                       {"Moody Diagram", "Transition", "Zone"},
+                       {"Pressure Drop Rate", "0.8141", "kPa/m"}};
+    content.closingLine = "Calculated with Corvel 1.0.0, water flowing full in a round pipe.";
+    return ComposeReportParagraphs(content);
+}
+
+/// The font the report's paragraph `number` is set in, as the font system resolves it.
+QFontInfo blockFontInfo(const QTextDocument& document, int number) {
+    return QFontInfo(document.findBlockByNumber(number).begin().fragment().charFormat().font());
+}
+
+TEST_F(ReportFormTest, AFontWithAStyleNameKeepsTheBoldTitleAndHeadingsAndItalicClosing) {
+    auto form = makeForm();
+    activate(*form);
+    QFont book(QStringLiteral("DejaVu Sans"));
+    book.setStyleName(QStringLiteral("Book")); // what the font dialog returns for DejaVu Sans
+    book.setPointSize(8);
+    if (QFontInfo(book).family() != QStringLiteral("DejaVu Sans"))
+        GTEST_SKIP() << "DejaVu Sans is not installed (Debian package fonts-dejavu-core)";
+    dialogs.expect([&book](QDialog& dialog) {
+        dynamic_cast<QFontDialog&>(dialog).setCurrentFont(book);
+        dialog.accept();
+    });
+    QTest::mouseClick(form->ButtonFont, Qt::LeftButton);
+    EXPECT_EQ(form->RichEdit1->font().family(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(form->RichEdit1->font().pointSize(), 8);
+
+    // Set directly too: a font given to the window by other means is treated alike.
+    for (bool throughDialog : {true, false}) {
+        SCOPED_TRACE(throughDialog ? "chosen in the dialog" : "set on the control");
+        if (!throughDialog)
+            form->RichEdit1->setFont(book);
+        form->ShowReport(defaultCaseReport());
+        const QTextDocument& document = *form->RichEdit1->document();
+        EXPECT_TRUE(blockFontInfo(document, 1).bold()) << "title";
+        EXPECT_TRUE(blockFontInfo(document, 1).underline()) << "title";
+        EXPECT_TRUE(blockFontInfo(document, 3).bold()) << "Input";
+        EXPECT_TRUE(blockFontInfo(document, 10).bold()) << "Results";
+        EXPECT_FALSE(blockFontInfo(document, 4).bold()) << "a table line";
+        EXPECT_TRUE(blockFontInfo(document, 25).italic()) << "closing line";
+        EXPECT_EQ(blockFontInfo(document, 4).family(), QStringLiteral("DejaVu Sans"));
+    }
+}
+
+TEST_F(ReportFormTest, PrintedReportInAStyleNamedFontHasItsBoldAndItalicFaces) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty())
+        GTEST_SKIP() << "pdffonts is not installed (Debian package poppler-utils)";
+    auto form = makeForm();
+    QFont book(QStringLiteral("DejaVu Sans"));
+    book.setStyleName(QStringLiteral("Book"));
+    book.setPointSize(8);
+    form->RichEdit1->setFont(book);
+    form->ShowReport(defaultCaseReport());
+    const QString pdf = home.filePath(QStringLiteral("styled.pdf"));
+    form->Printer().setOutputFormat(QPrinter::PdfFormat);
+    form->Printer().setOutputFileName(pdf);
+    activate(*form);
+    QTest::mouseClick(form->ButtonPrint, Qt::LeftButton);
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+
+    QProcess fonts;
+    fonts.start(QStringLiteral("pdffonts"), {pdf});
+    fonts.waitForFinished(30000);
+    const QString list = QString::fromUtf8(fonts.readAllStandardOutput());
+    EXPECT_TRUE(list.contains(QStringLiteral("Bold"))) << list.toStdString();
+    EXPECT_TRUE(list.contains(QStringLiteral("Oblique")) || list.contains(QStringLiteral("Italic")))
+        << list.toStdString();
+}
+
+/// The text `pdftotext` reads from `pdf`.
+QString pdfText(const QString& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+TEST_F(ReportFormTest, PrintedWordsAreFoundAsTheyAreSpelledAndCopiesArePrinted) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed (Debian package poppler-utils)";
+    auto form = makeForm();
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(8);
+    form->RichEdit1->setFont(font);
+    form->ShowReport(defaultCaseReport());
+    const QString pdf = home.filePath(QStringLiteral("copies.pdf"));
+    form->Printer().setOutputFormat(QPrinter::PdfFormat);
+    form->Printer().setOutputFileName(pdf);
+    form->Printer().setCopyCount(3);
+    activate(*form);
+    QTest::mouseClick(form->ButtonPrint, Qt::LeftButton);
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Diffusion Coefficient"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("water flowing full"))) << text.toStdString();
+    static const QRegularExpression ligatures(QStringLiteral("[\\x{FB00}-\\x{FB06}]"));
+    EXPECT_FALSE(text.contains(ligatures)) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("Corvel Report")), 3) << "three copies";
+    EXPECT_EQ(text.count(QLatin1Char('\f')), 3) << "of one page each";
+}
+
+/// Where the second and third cells of each table line of `document` start [px], laid out
+/// without wrapping.
+std::vector<std::pair<double, double>> columnStarts(const QTextDocument& shown) {
+    std::unique_ptr<QTextDocument> document(shown.clone());
+    document->setTextWidth(1e6);
+    document->documentLayout()->documentSize(); // lays the document out
+    std::vector<std::pair<double, double>> starts;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        const qsizetype firstTab = text.indexOf(QLatin1Char('\t'));
+        if (firstTab < 0)
+            continue;
+        const qsizetype secondTab = text.indexOf(QLatin1Char('\t'), firstTab + 1);
+        const QTextLine line = block.layout()->lineAt(0);
+        starts.emplace_back(line.cursorToX(int(firstTab + 1)), line.cursorToX(int(secondTab + 1)));
+    }
+    return starts;
+}
+
+TEST_F(ReportFormTest, TableColumnsStayAlignedInEveryFontSize) {
+    auto form = makeForm();
+    for (const char* family : {"DejaVu Sans", "DejaVu Serif"}) {
+        for (int size : {6, 8, 10, 12, 14, 18, 24, 36, 48, 72}) {
+            SCOPED_TRACE(std::string(family) + " " + std::to_string(size) + " pt");
+            QFont font{QString::fromLatin1(family)};
+            font.setPointSize(size);
+            form->RichEdit1->setFont(font);
+            form->ShowReport(defaultCaseReport());
+            const auto starts = columnStarts(*form->RichEdit1->document());
+            ASSERT_EQ(starts.size(), 18u);
+            for (const auto& [value, units] : starts) {
+                EXPECT_NEAR(value, starts.front().first, 0.5);
+                EXPECT_NEAR(units, starts.front().second, 0.5);
+            }
+            // The designed stops stay the least: 100 and 160 points.
+            EXPECT_GE(starts.front().first, 100 * 96.0 / 72 - 0.5);
+            EXPECT_GE(starts.front().second, 160 * 96.0 / 72 - 0.5);
+        }
+    }
+}
+
+TEST_F(ReportFormTest, SmallFontsKeepTheDesignedTabStops) {
+    auto form = makeForm();
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(6);
+    form->RichEdit1->setFont(font);
+    form->ShowReport(defaultCaseReport());
+    const std::vector<double> stops = form->TabStops();
+    ASSERT_EQ(stops.size(), 3u);
+    EXPECT_NEAR(stops[0], 100, 1e-9);
+    EXPECT_NEAR(stops[1], 160, 1e-9);
+    EXPECT_NEAR(stops[2], 200, 1e-9);
+}
+
+/// Handles the font dialog: chooses `color` through its "Colour..." button, then confirms the
+/// font dialog or cancels it.
+void chooseColourInFontDialog(ModalDialogWatchdog& dialogs, const QColor& color, bool confirm) {
+    dialogs.expect([&dialogs, color, confirm](QDialog& fontDialog) {
+        auto* button = fontDialog.findChild<QPushButton*>(QStringLiteral("ButtonFontColor"));
+        if (!button) {
+            ADD_FAILURE() << "the font dialog has no colour button";
+            fontDialog.reject();
+            return;
+        }
+        EXPECT_EQ(button->text(), QStringLiteral("&Colour..."));
+        dialogs.expect([color](QDialog& colorDialog) {
+            auto* colors = qobject_cast<QColorDialog*>(&colorDialog);
+            ASSERT_NE(colors, nullptr);
+            colors->setCurrentColor(color);
+            colorDialog.accept();
+        });
+        // Clicked from the font dialog's own event loop: the watchdog's timer does not fire
+        // again while this handler runs, so it could not answer the colour dialog from here.
+        QTimer::singleShot(0, button, [button, &fontDialog, confirm] {
+            button->click(); // runs the colour dialog, answered by the handler above
+            if (confirm)
+                fontDialog.accept();
+            else
+                fontDialog.reject();
+        });
+    });
+}
+
+TEST_F(ReportFormTest, FontDialogChoosesTheReportColourThatIsStoredAsFontColor) {
+    auto form = makeForm();
+    activate(*form);
+    int refreshes = 0;
+    form->OnReportRefresh = [&refreshes] { ++refreshes; };
+    const std::int32_t before = form->FontColor();
+
+    chooseColourInFontDialog(dialogs, QColor(0, 0, 160), false);
+    QTest::mouseClick(form->ButtonFont, Qt::LeftButton);
+    EXPECT_EQ(form->FontColor(), before) << "a cancelled font dialog keeps the colour";
+    EXPECT_EQ(refreshes, 0);
+
+    chooseColourInFontDialog(dialogs, QColor(0x12, 0x34, 0xA0), true);
+    QTest::mouseClick(form->ButtonFont, Qt::LeftButton);
+    EXPECT_EQ(form->FontColor(), 0x00A03412); // 0x00BBGGRR
+    EXPECT_EQ(form->TextColor(), QColor(0x12, 0x34, 0xA0));
+    EXPECT_EQ(refreshes, 1);
+
+    activate(*form);
+    deactivate(*form);
+    EXPECT_EQ(settings->value(QStringLiteral("FontColor")).toInt(), 0x00A03412);
+    TReportForm reopened(settings);
+    EXPECT_EQ(reopened.FontColor(), 0x00A03412);
 }
 
 TEST_F(ReportFormTest, ResizingRebuildsTheReportOnceAHookIsSet) {

@@ -154,6 +154,34 @@ TEST_F(SimpleMapiTest, ComposeFailuresMapToMapiResults) {
     EXPECT_EQ(sendOnce(), 2);
 }
 
+TEST_F(SimpleMapiTest, EveryFailureIsExplainedInWords) {
+    useRecordingMailer();
+    control.setShowDialog(true);
+    EXPECT_EQ(sendOnce(), 0);
+    EXPECT_EQ(control.LastErrorText(), QString());
+
+    mailerEnv.emplace("MAILER",
+                      WriteScript(dir, QStringLiteral("failing.sh"), "exit 1\n").toUtf8());
+    EXPECT_EQ(sendOnce(), 2);
+    // xdg-email ends with status 4 when the mail client it started fails.
+    EXPECT_EQ(control.LastErrorText(), QStringLiteral("The mail program failed (exit 4)"));
+
+    control.setBody(QString(1024 * 1024, QLatin1Char('x')));
+    EXPECT_EQ(sendOnce(), 18);
+    EXPECT_EQ(control.LastErrorText(), QStringLiteral("The message is too long to mail."));
+    control.setBody(QString());
+
+    control.setAttachedFiles({dir.filePath(QStringLiteral("missing.dat"))});
+    EXPECT_EQ(sendOnce(), 11);
+    EXPECT_TRUE(
+        control.LastErrorText().startsWith(QStringLiteral("An attached file cannot be read")));
+    control.AttachedFiles().clear();
+
+    ScopedEnv emptyPath("PATH", bin.toUtf8());
+    EXPECT_EQ(sendOnce(), 1);
+    EXPECT_EQ(control.LastErrorText(), QStringLiteral("No mail program found: install xdg-utils"));
+}
+
 TEST_F(SimpleMapiTest, OversizedBodyIsTextTooLargeNotACrash) {
     useRecordingMailer();
     control.setShowDialog(true);

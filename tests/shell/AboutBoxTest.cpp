@@ -80,6 +80,42 @@ TEST_F(AboutBoxTest, OkButtonAndEnterCloseWithOk) {
     EXPECT_TRUE(dlg.ShowAbout());
 }
 
+TEST_F(AboutBoxTest, OpensWithOkFocusedSoEnterClosesItAndOpensNoLink) {
+    TAboutBoxDlg dlg;
+    dlg.SetShowWebb(true);
+    QWidget* focused = nullptr;
+    bool okIsDefault = false;
+    dlg.RunForm = [&](TAboutBox& form) {
+        form.show();
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        focused = QApplication::focusWidget();
+        okIsDefault = form.OKBtn->isDefault();
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                    : static_cast<QWidget*>(&form),
+                        Qt::Key_Return);
+        return form.result();
+    };
+    EXPECT_TRUE(dlg.ShowAbout());
+    EXPECT_EQ(focused ? focused->objectName() : QString(), QStringLiteral("OKBtn"));
+    EXPECT_TRUE(okIsDefault);
+    EXPECT_TRUE(opened_.isEmpty()) << opened_.join(' ').toStdString();
+}
+
+TEST_F(AboutBoxTest, EscClosesTheBoxWithoutOk) {
+    TAboutBoxDlg dlg;
+    dlg.RunForm = [](TAboutBox& form) {
+        form.show();
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                    : static_cast<QWidget*>(&form),
+                        Qt::Key_Escape);
+        return form.isVisible() ? -1 : form.result();
+    };
+    EXPECT_FALSE(dlg.ShowAbout());
+}
+
 TEST_F(AboutBoxTest, WebLinkFollowsShowWebbAndMailLinkAlwaysShows) {
     for (bool showWebb : {false, true}) {
         TAboutBoxDlg dlg;

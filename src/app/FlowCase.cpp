@@ -13,15 +13,6 @@
 
 namespace corvel {
 
-const std::array<InputRowInfo, 5> kInputRows = {{
-    // l/s and mm are read back scaled by 0.001, not divided by 1000.
-    {"Water Flowrate", "l/s", "%0.4f", 0.01, 5000, "%0.3f", 1000, 0.001},
-    {"Water Velocity", "m/s", "%0.3f", 0.01, 50, "%0.2f", 1, 1},
-    {"Inside Diameter", "mm", "%0.2f", 0.10, 5000, "%0.1f", 1000, 0.001},
-    {"Mean Temperature", "°C", "%0.1f", -20, 200, "%0.1f", 1, 1},
-    {"Surface Roughness", "mm", "%0.5f", 0.0001, 200, "%0.5f", 1000, 0.001},
-}};
-
 const std::array<StandardPipeSize, 20> kStandardPipeSizes = {{
     {750, 1250}, {600, 780}, {500, 540}, {450, 430}, {400, 340}, {350, 260}, {300, 210},
     {250, 150},  {200, 100}, {150, 55},  {125, 38},  {100, 25},  {80, 14},   {65, 7.5},

@@ -4,6 +4,8 @@
 // diameter together, the rule that decides which of the three is derived, and the solve.
 // Plain C++: the main window owns one and only moves texts between it and its widgets.
 
+#include "app/InputRows.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -14,31 +16,6 @@ namespace corvel {
 
 /// The value-column texts of the input grid, rows 1 to 5 (index 0 holds row 1).
 using InputTexts = std::array<std::string, 5>;
-
-/// Rows of the input grid.
-enum InputRow : int {
-    kFlowRateRow = 1,
-    kVelocityRow = 2,
-    kDiameterRow = 3,
-    kTemperatureRow = 4,
-    kRoughnessRow = 5,
-};
-
-/// What the input grid shows and admits in one row: how a typed value is committed
-/// (`editFormat` within `min`–`max`, in display units) and how the case writes it back.
-struct InputRowInfo {
-    const char* caption;
-    const char* units;
-    const char* editFormat;
-    double min;
-    double max;
-    const char* showFormat;
-    double displayScale; ///< display value = base value × displayScale
-    double baseScale;    ///< base value = display value × baseScale
-};
-
-/// Rows 1 to 5 of the input grid (index 0 holds row 1).
-extern const std::array<InputRowInfo, 5> kInputRows;
 
 /// A standard pipe: nominal inside diameter [mm] and the highest flowrate it is chosen for [l/s].
 struct StandardPipeSize {

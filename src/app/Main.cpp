@@ -37,14 +37,12 @@
 
 namespace corvel {
 
-const QStringList kInputGridLines = {
-    QStringLiteral("Property; Value; Units"),
-    QStringLiteral("Water Flowrate; %0.4f; l/s; NPE; 0.01; 5000"),
-    QStringLiteral("Water Velocity; %0.3f; m/s; NPE; 0.01; 50"),
-    QStringLiteral("Inside Diameter; %0.2f; mm; NPE; 0.10; 5000"),
-    QStringLiteral("Mean Temperature; %0.1f; °C; NPE; -20; 200"),
-    QStringLiteral("Surface Roughness; %0.5f; mm; NPE; 0.0001; 200"),
-};
+const QStringList kInputGridLines = [] {
+    QStringList lines;
+    for (const std::string& line : InputGridLines())
+        lines << QString::fromStdString(line);
+    return lines;
+}();
 
 namespace {
 

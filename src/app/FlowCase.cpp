@@ -131,14 +131,23 @@ double FlowCase::ReadInputText(int row, std::string_view text) {
 }
 
 void FlowCase::ReadInputs(const InputTexts& texts) {
-    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
-        InputValue(row) = ReadInputText(row, texts[static_cast<std::size_t>(row - 1)]);
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+        const auto i = static_cast<std::size_t>(row - 1);
+        const ShownInput& shown = shown_[i];
+        InputValue(row) = !shown.text.empty() && texts[i] == shown.text
+                              ? shown.value
+                              : ReadInputText(row, texts[i]);
+    }
 }
 
-InputTexts FlowCase::ShowInputs() const {
+InputTexts FlowCase::ShowInputs() {
     InputTexts texts;
-    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
-        texts[static_cast<std::size_t>(row - 1)] = InputText(row, InputValue(row));
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+        const auto i = static_cast<std::size_t>(row - 1);
+        const double value = InputValue(row);
+        texts[i] = InputText(row, value);
+        shown_[i] = {texts[i], value};
+    }
     return texts;
 }
 
@@ -176,9 +185,16 @@ void FlowCase::ApplyEdit(int row) {
 }
 
 void FlowCase::PickPipeSize() {
-    const double x = FlowRate * 1000 - 1;
+    // x = flowrate − 1 l/s must not exceed the limit. Both sides are whole numbers of µl/s held
+    // exactly in doubles (up to 2^53), so the comparison is the decimal one; a NaN flowrate
+    // stays at the smallest size as before.
+    constexpr double kMicroLitresPerCubicMetre = 1e9;
+    const double flow = std::round(FlowRate * kMicroLitresPerCubicMetre);
+    const auto exceeds = [flow](double limitLps) {
+        return flow > std::round((limitLps + 1) * 1e6);
+    };
     std::size_t index = kStandardPipeSizes.size() - 1;
-    while (x > kStandardPipeSizes[index].flowLimit && index > 0)
+    while (exceeds(kStandardPipeSizes[index].flowLimit) && index > 0)
         --index;
     Diameter = kStandardPipeSizes[index].diameterMm * 0.001;
     UpdateArea();

@@ -65,14 +65,6 @@ double storedInput(double value, double lowest, double highest, double fallback)
 
 } // namespace
 
-template <class Command> void TMainForm::guarded(Command&& command) {
-    try {
-        command();
-    } catch (const std::exception& error) {
-        ReportError(error.what());
-    }
-}
-
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Water Flow Calculator"));
@@ -123,7 +115,8 @@ void TMainForm::createActions() {
     SolveAction->setShortcut(Qt::Key_F9);
     SolveAction->setStatusTip(QStringLiteral("Solve [shortcut F9]"));
     SolveAction->setToolTip(QStringLiteral("Solve [shortcut F9]"));
-    connect(SolveAction, &QAction::triggered, this, [this] { solveReporting(false); });
+    connect(SolveAction, &QAction::triggered, this,
+            [this] { run(CommandKind::Solve, [this] { SolveActionExecute(); }); });
 
     ExitAction = new QAction(QStringLiteral("E&xit"), this);
     ExitAction->setObjectName(QStringLiteral("ExitAction"));
@@ -133,24 +126,29 @@ void TMainForm::createActions() {
     HelpAction->setObjectName(QStringLiteral("HelpAction"));
     HelpAction->setShortcut(QKeySequence::HelpContents);
     connect(HelpAction, &QAction::triggered, this,
-            [this] { guarded([this] { HelpActionExecute(); }); });
+            [this] { run(CommandKind::Plain, [this] { HelpActionExecute(); }); });
 
-    auto makeAction = [this](const char* name, const QString& caption,
-                             void (TMainForm::*handler)()) {
+    auto makeAction = [this](const char* name, const QString& caption, void (TMainForm::*handler)(),
+                             CommandKind kind) {
         auto* action = new QAction(caption, this);
         action->setObjectName(QString::fromLatin1(name));
         connect(action, &QAction::triggered, this,
-                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+                [this, handler, kind] { run(kind, [this, handler] { (this->*handler)(); }); });
         return action;
     };
-    Open1 = makeAction("Open1", QStringLiteral("&Open"), &TMainForm::Open1Click);
-    Save1 = makeAction("Save1", QStringLiteral("&Save"), &TMainForm::Save1Click);
+    Open1 =
+        makeAction("Open1", QStringLiteral("&Open"), &TMainForm::Open1Click, CommandKind::Plain);
+    Save1 = makeAction("Save1", QStringLiteral("&Save"), &TMainForm::Save1Click,
+                       CommandKind::ReadsGrid);
     ReportPreview1 = makeAction("ReportPreview1", QStringLiteral("&Report Results"),
-                                &TMainForm::ReportPreview1Click);
-    Copy1 = makeAction("Copy1", QStringLiteral("&Copy"), &TMainForm::Copy1Click);
+                                &TMainForm::ReportPreview1Click, CommandKind::Solve);
+    Copy1 = makeAction("Copy1", QStringLiteral("&Copy"), &TMainForm::Copy1Click,
+                       CommandKind::ReadsGrid);
     Copy1->setShortcut(QKeySequence::Copy);
-    AutoSize1 = makeAction("AutoSize1", QStringLiteral("&Auto Size"), &TMainForm::AutoSize1Click);
-    About1 = makeAction("About1", QStringLiteral("&About"), &TMainForm::About1Click);
+    AutoSize1 = makeAction("AutoSize1", QStringLiteral("&Auto Size"), &TMainForm::AutoSize1Click,
+                           CommandKind::Plain);
+    About1 =
+        makeAction("About1", QStringLiteral("&About"), &TMainForm::About1Click, CommandKind::Plain);
 }
 
 void TMainForm::createMenus() {
@@ -212,12 +210,7 @@ void TMainForm::createGrid() {
                                               IOGrid1->RowCount()));
 
     IOGrid1->OnDoSetData = [this](QObject*, int col, int row) {
-        try {
-            IOGrid1DoSetData(col, row);
-        } catch (const std::exception& error) {
-            reportedTexts_ = gridValueTexts();
-            ReportError(error.what());
-        }
+        run(CommandKind::Plain, [this, col, row] { IOGrid1DoSetData(col, row); });
     };
     IOGrid1->OnDrawCell = [this](QObject*, int, int row, const QRect&, QxGridDrawState) {
         if (row == 0)
@@ -239,6 +232,9 @@ void TMainForm::createList() {
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setFocusPolicy(Qt::NoFocus);
+    // The list never takes the focus from the grid, so a click in it commits the grid's open
+    // editor itself, as the focus leaving the grid would.
+    ListView1->viewport()->installEventFilter(this);
     ListView1->setWordWrap(false);
     ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 2);
     for (int col = 0; col < 3; ++col)
@@ -326,7 +322,7 @@ void TMainForm::FormCreate() {
 void TMainForm::FormActivate() {
     if (report_)
         report_->OnReportRefresh = [this] { ComposeReport(); };
-    solveReporting(true);
+    run(CommandKind::ActivationSolve, [this] { SolveActionExecute(); });
 }
 
 QStringList TMainForm::gridValueTexts() const {
@@ -336,17 +332,29 @@ QStringList TMainForm::gridValueTexts() const {
     return texts;
 }
 
-void TMainForm::solveReporting(bool onActivation) {
+bool TMainForm::run(CommandKind kind, const std::function<void()>& command) {
+    if ((kind == CommandKind::ReadsGrid || kind == CommandKind::Solve) && !commitGridEdit())
+        return false;
     try {
-        SolveActionExecute();
-        reportedTexts_.clear();
+        command();
+        if (kind == CommandKind::Solve || kind == CommandKind::ActivationSolve)
+            reportedTexts_.clear();
+        return true;
     } catch (const std::exception& error) {
+        ++failures_;
         const QStringList texts = gridValueTexts();
-        if (onActivation && texts == reportedTexts_)
-            return;
+        if (kind == CommandKind::ActivationSolve && texts == reportedTexts_)
+            return false;
         reportedTexts_ = texts;
         ReportError(error.what());
+        return false;
     }
+}
+
+bool TMainForm::commitGridEdit() {
+    const int failuresBefore = failures_;
+    IOGrid1->CommitEditor(); // its data-set step runs as a command of its own
+    return failures_ == failuresBefore;
 }
 
 void TMainForm::FormClose() {
@@ -371,6 +379,12 @@ bool TMainForm::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && watched == ListView1->viewport())
+        commitGridEdit();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TMainForm::showEvent(QShowEvent* event) {
     // The window opens with its case solved, so its first paint shows the results. A case that
     // cannot be read or solved is left as it is to the activation that follows, which solves
@@ -389,6 +403,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    commitGridEdit(); // the value typed last is part of the case that is kept
     FormClose();
     if (report_)
         report_->hide();

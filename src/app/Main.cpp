@@ -129,15 +129,14 @@ void TMainForm::createActions() {
             [this] { run(CommandKind::Plain, [this] { HelpActionExecute(); }); });
 
     auto makeAction = [this](const char* name, const QString& caption, void (TMainForm::*handler)(),
-                             CommandKind kind) {
+                             CommandKind kind = CommandKind::Plain) {
         auto* action = new QAction(caption, this);
         action->setObjectName(QString::fromLatin1(name));
         connect(action, &QAction::triggered, this,
                 [this, handler, kind] { run(kind, [this, handler] { (this->*handler)(); }); });
         return action;
     };
-    Open1 =
-        makeAction("Open1", QStringLiteral("&Open"), &TMainForm::Open1Click, CommandKind::Plain);
+    Open1 = makeAction("Open1", QStringLiteral("&Open"), &TMainForm::Open1Click);
     Save1 = makeAction("Save1", QStringLiteral("&Save"), &TMainForm::Save1Click,
                        CommandKind::ReadsGrid);
     ReportPreview1 = makeAction("ReportPreview1", QStringLiteral("&Report Results"),
@@ -145,10 +144,8 @@ void TMainForm::createActions() {
     Copy1 = makeAction("Copy1", QStringLiteral("&Copy"), &TMainForm::Copy1Click,
                        CommandKind::ReadsGrid);
     Copy1->setShortcut(QKeySequence::Copy);
-    AutoSize1 = makeAction("AutoSize1", QStringLiteral("&Auto Size"), &TMainForm::AutoSize1Click,
-                           CommandKind::Plain);
-    About1 =
-        makeAction("About1", QStringLiteral("&About"), &TMainForm::About1Click, CommandKind::Plain);
+    AutoSize1 = makeAction("AutoSize1", QStringLiteral("&Auto Size"), &TMainForm::AutoSize1Click);
+    About1 = makeAction("About1", QStringLiteral("&About"), &TMainForm::About1Click);
 }
 
 void TMainForm::createMenus() {

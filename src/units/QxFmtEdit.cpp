@@ -452,8 +452,11 @@ void QxCustomEdit::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void QxCustomEdit::mouseReleaseEvent(QMouseEvent* event) {
-    // The middle button pastes the X selection: its first line, like every other paste.
+    // The middle button pastes the X selection at the caret (not over the selected text, as
+    // the line edit does): its first line, like every other paste.
     if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        if (!isReadOnly() && CanModify())
+            deselect();
         PasteFirstLine(QClipboard::Selection);
         event->accept();
         return;

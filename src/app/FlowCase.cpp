@@ -13,15 +13,6 @@
 
 namespace corvel {
 
-const std::array<InputRowInfo, 5> kInputRows = {{
-    // l/s and mm are read back scaled by 0.001, not divided by 1000.
-    {"Water Flowrate", "l/s", "%0.4f", 0.01, 5000, "%0.3f", 1000, 0.001},
-    {"Water Velocity", "m/s", "%0.3f", 0.01, 50, "%0.2f", 1, 1},
-    {"Inside Diameter", "mm", "%0.2f", 0.10, 5000, "%0.1f", 1000, 0.001},
-    {"Mean Temperature", "°C", "%0.1f", -20, 200, "%0.1f", 1, 1},
-    {"Surface Roughness", "mm", "%0.5f", 0.0001, 200, "%0.5f", 1000, 0.001},
-}};
-
 const std::array<StandardPipeSize, 20> kStandardPipeSizes = {{
     {750, 1250}, {600, 780}, {500, 540}, {450, 430}, {400, 340}, {350, 260}, {300, 210},
     {250, 150},  {200, 100}, {150, 55},  {125, 38},  {100, 25},  {80, 14},   {65, 7.5},
@@ -140,14 +131,23 @@ double FlowCase::ReadInputText(int row, std::string_view text) {
 }
 
 void FlowCase::ReadInputs(const InputTexts& texts) {
-    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
-        InputValue(row) = ReadInputText(row, texts[static_cast<std::size_t>(row - 1)]);
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+        const auto i = static_cast<std::size_t>(row - 1);
+        const ShownInput& shown = shown_[i];
+        InputValue(row) = !shown.text.empty() && texts[i] == shown.text
+                              ? shown.value
+                              : ReadInputText(row, texts[i]);
+    }
 }
 
-InputTexts FlowCase::ShowInputs() const {
+InputTexts FlowCase::ShowInputs() {
     InputTexts texts;
-    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
-        texts[static_cast<std::size_t>(row - 1)] = InputText(row, InputValue(row));
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+        const auto i = static_cast<std::size_t>(row - 1);
+        const double value = InputValue(row);
+        texts[i] = InputText(row, value);
+        shown_[i] = {texts[i], value};
+    }
     return texts;
 }
 
@@ -185,9 +185,16 @@ void FlowCase::ApplyEdit(int row) {
 }
 
 void FlowCase::PickPipeSize() {
-    const double x = FlowRate * 1000 - 1;
+    // x = flowrate − 1 l/s must not exceed the limit. Both sides are whole numbers of µl/s held
+    // exactly in doubles (up to 2^53), so the comparison is the decimal one; a NaN flowrate
+    // stays at the smallest size as before.
+    constexpr double kMicroLitresPerCubicMetre = 1e9;
+    const double flow = std::round(FlowRate * kMicroLitresPerCubicMetre);
+    const auto exceeds = [flow](double limitLps) {
+        return flow > std::round((limitLps + 1) * 1e6);
+    };
     std::size_t index = kStandardPipeSizes.size() - 1;
-    while (x > kStandardPipeSizes[index].flowLimit && index > 0)
+    while (exceeds(kStandardPipeSizes[index].flowLimit) && index > 0)
         --index;
     Diameter = kStandardPipeSizes[index].diameterMm * 0.001;
     UpdateArea();

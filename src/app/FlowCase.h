@@ -4,6 +4,8 @@
 // diameter together, the rule that decides which of the three is derived, and the solve.
 // Plain C++: the main window owns one and only moves texts between it and its widgets.
 
+#include "app/InputRows.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -14,31 +16,6 @@ namespace corvel {
 
 /// The value-column texts of the input grid, rows 1 to 5 (index 0 holds row 1).
 using InputTexts = std::array<std::string, 5>;
-
-/// Rows of the input grid.
-enum InputRow : int {
-    kFlowRateRow = 1,
-    kVelocityRow = 2,
-    kDiameterRow = 3,
-    kTemperatureRow = 4,
-    kRoughnessRow = 5,
-};
-
-/// What the input grid shows and admits in one row: how a typed value is committed
-/// (`editFormat` within `min`–`max`, in display units) and how the case writes it back.
-struct InputRowInfo {
-    const char* caption;
-    const char* units;
-    const char* editFormat;
-    double min;
-    double max;
-    const char* showFormat;
-    double displayScale; ///< display value = base value × displayScale
-    double baseScale;    ///< base value = display value × baseScale
-};
-
-/// Rows 1 to 5 of the input grid (index 0 holds row 1).
-extern const std::array<InputRowInfo, 5> kInputRows;
 
 /// A standard pipe: nominal inside diameter [mm] and the highest flowrate it is chosen for [l/s].
 struct StandardPipeSize {
@@ -83,10 +60,13 @@ public:
     std::string GivenPairText() const;
 
     /// Reads the five value texts into the case (l/s and mm scaled to m³/s and m). A text that
-    /// is not a number throws EConvertError; the rows before it have been taken.
+    /// is still exactly the one ShowInputs last made for its row gives back the value it was
+    /// made from, at full precision: reading a rounded text back must not change the case. A
+    /// text that is not a number throws EConvertError; the rows before it have been taken.
     void ReadInputs(const InputTexts& texts);
-    /// The five value texts in the formats the grid shows them with.
-    InputTexts ShowInputs() const;
+    /// The five value texts in the formats the grid shows them with; the case remembers each
+    /// text with the value it shows.
+    InputTexts ShowInputs();
 
     /// The case field shown in input row `row` (1 to 5), in base units.
     double& InputValue(int row);
@@ -100,8 +80,11 @@ public:
     /// recently edited of flowrate, velocity and diameter stay, the third follows.
     void ApplyEdit(int row);
 
-    /// Picks the smallest standard pipe that carries the flowrate, makes flowrate and diameter
-    /// the given pair and derives the velocity.
+    /// Picks the smallest standard pipe whose limit is at least the flowrate less 1 l/s, makes
+    /// flowrate and diameter the given pair and derives the velocity. The flowrate is compared
+    /// as the decimal number of l/s it is to a micro-litre per second, so a limit is met exactly
+    /// by the flowrate typed as that number (26 l/s picks 100 mm although 26 × 0.001 is a hair
+    /// above 0.026 in binary).
     void PickPipeSize();
 
     /// Water properties, velocity, Reynolds number, friction factor, regime and pressure
@@ -137,6 +120,14 @@ public:
 
 private:
     void setRecoveryInputs();
+
+    /// A text ShowInputs made and the base value it was made from.
+    struct ShownInput {
+        std::string text;
+        double value = 0;
+    };
+    /// What ShowInputs last made for rows 1 to 5; an empty text matches no grid text.
+    std::array<ShownInput, 5> shown_{};
 };
 
 } // namespace corvel

@@ -39,14 +39,12 @@
 
 namespace corvel {
 
-const QStringList kInputGridLines = {
-    QStringLiteral("Property; Value; Units"),
-    QStringLiteral("Water Flowrate; %0.4f; l/s; NPE; 0.01; 5000"),
-    QStringLiteral("Water Velocity; %0.3f; m/s; NPE; 0.01; 50"),
-    QStringLiteral("Inside Diameter; %0.2f; mm; NPE; 0.10; 5000"),
-    QStringLiteral("Mean Temperature; %0.1f; °C; NPE; -20; 200"),
-    QStringLiteral("Surface Roughness; %0.5f; mm; NPE; 0.0001; 200"),
-};
+const QStringList kInputGridLines = [] {
+    QStringList lines;
+    for (const std::string& line : InputGridLines())
+        lines << QString::fromStdString(line);
+    return lines;
+}();
 
 namespace {
 
@@ -68,14 +66,6 @@ double storedInput(double value, double lowest, double highest, double fallback)
 }
 
 } // namespace
-
-template <class Command> void TMainForm::guarded(Command&& command) {
-    try {
-        command();
-    } catch (const std::exception& error) {
-        ReportError(error.what());
-    }
-}
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainForm"));
@@ -127,7 +117,8 @@ void TMainForm::createActions() {
     SolveAction->setShortcut(Qt::Key_F9);
     SolveAction->setStatusTip(QStringLiteral("Solve [shortcut F9]"));
     SolveAction->setToolTip(QStringLiteral("Solve [shortcut F9]"));
-    connect(SolveAction, &QAction::triggered, this, [this] { solveReporting(false); });
+    connect(SolveAction, &QAction::triggered, this,
+            [this] { run(CommandKind::Solve, [this] { SolveActionExecute(); }); });
 
     ExitAction = new QAction(QStringLiteral("E&xit"), this);
     ExitAction->setObjectName(QStringLiteral("ExitAction"));
@@ -137,21 +128,23 @@ void TMainForm::createActions() {
     HelpAction->setObjectName(QStringLiteral("HelpAction"));
     HelpAction->setShortcut(QKeySequence::HelpContents);
     connect(HelpAction, &QAction::triggered, this,
-            [this] { guarded([this] { HelpActionExecute(); }); });
+            [this] { run(CommandKind::Plain, [this] { HelpActionExecute(); }); });
 
-    auto makeAction = [this](const char* name, const QString& caption,
-                             void (TMainForm::*handler)()) {
+    auto makeAction = [this](const char* name, const QString& caption, void (TMainForm::*handler)(),
+                             CommandKind kind = CommandKind::Plain) {
         auto* action = new QAction(caption, this);
         action->setObjectName(QString::fromLatin1(name));
         connect(action, &QAction::triggered, this,
-                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+                [this, handler, kind] { run(kind, [this, handler] { (this->*handler)(); }); });
         return action;
     };
     Open1 = makeAction("Open1", QStringLiteral("&Open"), &TMainForm::Open1Click);
-    Save1 = makeAction("Save1", QStringLiteral("&Save"), &TMainForm::Save1Click);
+    Save1 = makeAction("Save1", QStringLiteral("&Save"), &TMainForm::Save1Click,
+                       CommandKind::ReadsGrid);
     ReportPreview1 = makeAction("ReportPreview1", QStringLiteral("&Report Results"),
-                                &TMainForm::ReportPreview1Click);
-    Copy1 = makeAction("Copy1", QStringLiteral("&Copy"), &TMainForm::Copy1Click);
+                                &TMainForm::ReportPreview1Click, CommandKind::Solve);
+    Copy1 = makeAction("Copy1", QStringLiteral("&Copy"), &TMainForm::Copy1Click,
+                       CommandKind::ReadsGrid);
     Copy1->setShortcut(QKeySequence::Copy);
     AutoSize1 = makeAction("AutoSize1", QStringLiteral("&Auto Size"), &TMainForm::AutoSize1Click);
     About1 = makeAction("About1", QStringLiteral("&About"), &TMainForm::About1Click);
@@ -216,12 +209,7 @@ void TMainForm::createGrid() {
                                               IOGrid1->RowCount()));
 
     IOGrid1->OnDoSetData = [this](QObject*, int col, int row) {
-        try {
-            IOGrid1DoSetData(col, row);
-        } catch (const std::exception& error) {
-            reportedTexts_ = gridValueTexts();
-            ReportError(error.what());
-        }
+        run(CommandKind::Plain, [this, col, row] { IOGrid1DoSetData(col, row); });
     };
     IOGrid1->OnDrawCell = [this](QObject*, int, int row, const QRect&, QxGridDrawState) {
         if (row == 0)
@@ -243,6 +231,9 @@ void TMainForm::createList() {
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setFocusPolicy(Qt::NoFocus);
+    // The list never takes the focus from the grid, so a click in it commits the grid's open
+    // editor itself, as the focus leaving the grid would.
+    ListView1->viewport()->installEventFilter(this);
     ListView1->setWordWrap(false);
     ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 2);
     for (int col = 0; col < 3; ++col)
@@ -330,7 +321,7 @@ void TMainForm::FormCreate() {
 void TMainForm::FormActivate() {
     if (report_)
         report_->OnReportRefresh = [this] { ComposeReport(); };
-    solveReporting(true);
+    run(CommandKind::ActivationSolve, [this] { SolveActionExecute(); });
 }
 
 QStringList TMainForm::gridValueTexts() const {
@@ -340,17 +331,29 @@ QStringList TMainForm::gridValueTexts() const {
     return texts;
 }
 
-void TMainForm::solveReporting(bool onActivation) {
+bool TMainForm::run(CommandKind kind, const std::function<void()>& command) {
+    if ((kind == CommandKind::ReadsGrid || kind == CommandKind::Solve) && !commitGridEdit())
+        return false;
     try {
-        SolveActionExecute();
-        reportedTexts_.clear();
+        command();
+        if (kind == CommandKind::Solve || kind == CommandKind::ActivationSolve)
+            reportedTexts_.clear();
+        return true;
     } catch (const std::exception& error) {
+        ++failures_;
         const QStringList texts = gridValueTexts();
-        if (onActivation && texts == reportedTexts_)
-            return;
+        if (kind == CommandKind::ActivationSolve && texts == reportedTexts_)
+            return false;
         reportedTexts_ = texts;
         ReportError(error.what());
+        return false;
     }
+}
+
+bool TMainForm::commitGridEdit() {
+    const int failuresBefore = failures_;
+    IOGrid1->CommitEditor(); // its data-set step runs as a command of its own
+    return failures_ == failuresBefore;
 }
 
 void TMainForm::FormClose() {
@@ -375,6 +378,12 @@ bool TMainForm::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && watched == ListView1->viewport())
+        commitGridEdit();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TMainForm::showEvent(QShowEvent* event) {
     // The window opens with its case solved, so its first paint shows the results. A case that
     // cannot be read or solved is left as it is to the activation that follows, which solves
@@ -391,12 +400,14 @@ void TMainForm::showEvent(QShowEvent* event) {
         // The about box greets the user at start-up when its check box asked for that: once
         // the window itself is on screen.
         if (Shell().ShowAtStartup)
-            QTimer::singleShot(0, this, [this] { guarded([this] { About1Click(); }); });
+            QTimer::singleShot(0, this,
+                               [this] { run(CommandKind::Plain, [this] { About1Click(); }); });
     }
     QMainWindow::showEvent(event);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    commitGridEdit(); // the value typed last is part of the case that is kept
     FormClose();
     if (report_)
         report_->hide();

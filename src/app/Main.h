@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <string>
 
 class QAction;
@@ -84,6 +85,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -97,11 +99,23 @@ private:
     void FormActivate();
     void FormClose();
     void setStatus(int panel, const QString& text);
-    /// Runs a user command; an error that escapes it goes to the general error report.
-    template <class Command> void guarded(Command&& command);
-    /// Solves; a grid text that cannot be read is reported, but only once for the same texts
-    /// when `onActivation`: closing the error box activates the window again.
-    void solveReporting(bool onActivation);
+    /// What running a command involves.
+    enum class CommandKind {
+        Plain,     ///< runs as it is
+        ReadsGrid, ///< an open editor of the grid is committed first, as Enter does
+        Solve,     ///< reads the grid; a success forgets the texts an error was shown for
+        /// Solves the grid as it is; an error already shown for the same grid texts is not
+        /// shown again, for closing the error box activates the window again.
+        ActivationSolve,
+    };
+    /// Runs a command, the one place where the window's errors are shown: an error that escapes
+    /// the command goes to the general error report. A command that reads the grid ends
+    /// without running when committing the open editor failed (its error has been shown).
+    /// Returns whether the command ran through.
+    bool run(CommandKind kind, const std::function<void()>& command);
+    /// Commits an open editor of the input grid as Enter does; false when the commit's values
+    /// could not be taken.
+    bool commitGridEdit();
     QStringList gridValueTexts() const;
 
     TReportForm* report_ = nullptr;
@@ -110,6 +124,8 @@ private:
     std::string programFolder_;
     /// The value texts whose conversion error was last shown.
     QStringList reportedTexts_;
+    /// Commands that failed so far: tells whether the commands a step set off went through.
+    int failures_ = 0;
     bool shownBefore_ = false;
 };
 

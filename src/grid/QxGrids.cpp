@@ -114,6 +114,10 @@ void QxCustomGrid::SetFixedCols(int value) {
         raiseGrid(GridMessages::IndexOutOfRange);
     if (value >= colCount_)
         raiseGrid(GridMessages::FixedColTooBig);
+    // Setting the count it already has keeps the current cell: a grid set up after its
+    // constructor chose a current column must not lose that choice.
+    if (value == fixedCols_)
+        return;
     fixedCols_ = value;
     current_.setX(fixedCols_);
     anchor_ = current_;
@@ -127,6 +131,8 @@ void QxCustomGrid::SetFixedRows(int value) {
         raiseGrid(GridMessages::IndexOutOfRange);
     if (value >= rowCount_)
         raiseGrid(GridMessages::FixedRowTooBig);
+    if (value == fixedRows_)
+        return;
     fixedRows_ = value;
     current_.setY(fixedRows_);
     anchor_ = current_;
@@ -814,6 +820,14 @@ void QxCustomGrid::HideEditor() {
     hideEditWindow();
 }
 
+void QxCustomGrid::CommitEditor() {
+    if (!EditorShowing())
+        return;
+    HideEditor();
+    // A derived grid re-runs its selection logic for the cell, as after Enter.
+    SelectCell(current_.x(), current_.y());
+}
+
 void QxCustomGrid::SetEditorMode(bool value) {
     if (!value) {
         HideEditor();
@@ -999,6 +1013,9 @@ void QxCustomGrid::handleGridKey(QKeyEvent* event) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
         if ((options_ & xgoTabs) && !(mods & Qt::AltModifier)) {
+            // The edited cell is committed before the move, whether or not the editor may
+            // show at the next cell; editor mode stays on for it.
+            UpdateText();
             int col = current_.x();
             int row = current_.y();
             if (event->key() == Qt::Key_Backtab || (mods & Qt::ShiftModifier)) {
@@ -1014,6 +1031,10 @@ void QxCustomGrid::handleGridKey(QKeyEvent* event) {
             }
             MoveCurrent(col, row, true, true);
         } else {
+            // Leaving the editor with Tab commits it as Enter does before the focus moves on;
+            // the focus may well stay in the grid (no other control takes it), so the grid's
+            // focus-out cannot be relied on to commit.
+            CommitEditor();
             // The focus chain continues from the grid, not from its editor.
             if (editor_ && editor_->hasFocus()) {
                 QScopedValueRollback guard(inUpdateEdit_, true);

@@ -158,6 +158,10 @@ public:
     void SetEditorMode(bool value);
     void ShowEditor();
     void HideEditor();
+    /// Commits an open editor as the Enter key does: validates its text (a value beyond the
+    /// range becomes the limit, with a beep), stores it in the cell, runs the data-set step,
+    /// closes the editor and selects the cell again. Nothing happens when no editor is open.
+    void CommitEditor();
     QLineEdit* InplaceEditor() const { return editor_; }
     /// The column and row being edited, (-1, -1) when no cell is.
     QPoint EditedCell() const { return edited_; }

@@ -5,10 +5,16 @@
 #include "platform/FloatFaults.h"
 #include "units/NumberText.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <vector>
@@ -360,13 +366,13 @@ void QxCustomEdit::KeyDown(int& key, Qt::KeyboardModifiers) {
     if (CanModify() && !isReadOnly()) {
         const int p = hasSelectedText() ? selectionStart() : cursorPosition();
         if (p > 0) {
-            QString content = text();
+            const QString content = text();
             const bool pairBefore =
                 p >= 2 && content[p - 1].isLowSurrogate() && content[p - 2].isHighSurrogate();
             const int width = pairBefore ? 2 : 1;
-            content.remove(p - width, width);
-            setText(content);
-            setCursorPosition(p - width);
+            // Removed through the control's own editing, so that Ctrl+Z can undo it.
+            setSelection(p - width, width);
+            del();
         }
     }
     key = 0;
@@ -390,30 +396,72 @@ void QxCustomEdit::HandleChar(char32_t ch) {
         return;
     }
 
-    QString content = text();
-    int start = hasSelectedText() ? selectionStart() : cursorPosition();
-    int selected = hasSelectedText() ? selectionLength() : 0;
+    // Every change goes through the control's own editing (del, insert), so that Ctrl+Z can
+    // undo it.
     // A selection of several characters goes even when the character is then refused.
     if (codePointCount(selectedText()) > 1) {
-        content.remove(start, selected);
-        setText(content);
-        setCursorPosition(start);
+        del();
         setModified(true);
-        selected = 0;
     }
     if (!IsCharAllowed(ch)) {
         MessageBeep();
         return;
     }
     const QString typed = codePointText(ch);
-    content.replace(start, selected, typed);
-    if (content.size() > maxLength()) {
+    const qsizetype length = text().size() - selectedText().size() + typed.size();
+    if (length > maxLength()) {
         MessageBeep();
         return;
     }
-    setText(content);
-    setCursorPosition(start + static_cast<int>(typed.size()));
+    insert(typed);
     setModified(true);
+}
+
+void QxCustomEdit::PasteFirstLine(QClipboard::Mode mode) {
+    if (isReadOnly() || !CanModify())
+        return;
+    QString pasted = QGuiApplication::clipboard()->text(mode);
+    // A single-line edit takes the first line of a text of several.
+    const auto lineEnd = std::find_if(pasted.cbegin(), pasted.cend(), [](QChar c) {
+        return c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
+               c == QChar::ParagraphSeparator || c == QChar(0x85) || c == u'\v' || c == u'\f';
+    });
+    pasted.truncate(lineEnd - pasted.cbegin());
+    if (!pasted.isEmpty() || hasSelectedText())
+        insert(pasted);
+}
+
+QMenu* QxCustomEdit::CreateContextMenu() {
+    QMenu* menu = createStandardContextMenu();
+    // The Paste item is the one connected to the base control's paste(), whatever its caption
+    // in the user's language.
+    for (QAction* action : menu->actions()) {
+        // Connected by member pointer or by signature, depending on the Qt version.
+        if (disconnect(action, &QAction::triggered, this, &QLineEdit::paste) ||
+            disconnect(action, SIGNAL(triggered()), this, SLOT(paste())))
+            connect(action, &QAction::triggered, this,
+                    [this] { PasteFirstLine(QClipboard::Clipboard); });
+    }
+    return menu;
+}
+
+void QxCustomEdit::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = CreateContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void QxCustomEdit::mouseReleaseEvent(QMouseEvent* event) {
+    // The middle button pastes the X selection at the caret (not over the selected text, as
+    // the line edit does): its first line, like every other paste.
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        if (!isReadOnly() && CanModify())
+            deselect();
+        PasteFirstLine(QClipboard::Selection);
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
 }
 
 bool QxCustomEdit::IsCharAllowed(char32_t ch) {
@@ -433,13 +481,23 @@ bool QxCustomEdit::IsCharAllowed(char32_t ch) {
 void QxCustomEdit::keyPressEvent(QKeyEvent* event) {
     int key = event->key();
     KeyDown(key, event->modifiers());
+    if (key != 0 && (event->matches(QKeySequence::SelectAll) ||
+                     event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo))) {
+        // Select all, undo and redo work as in every text field; they type nothing.
+        baseKeyPress(event);
+        return;
+    }
     const std::vector<char32_t> typed = typedCharacters(event);
     if (typed.empty()) {
-        // Caret movement, Delete and the other keys that type nothing.
-        if (key != 0)
-            baseKeyPress(event);
-        else
+        // Caret movement, Delete and the other keys that type nothing; Shift+Insert pastes.
+        if (key != 0 && event->matches(QKeySequence::Paste)) {
+            PasteFirstLine(QClipboard::Clipboard);
             event->accept();
+        } else if (key != 0) {
+            baseKeyPress(event);
+        } else {
+            event->accept();
+        }
         return;
     }
     event->accept();
@@ -447,8 +505,13 @@ void QxCustomEdit::keyPressEvent(QKeyEvent* event) {
         KeyPress(ch);
         if (ch == 0)
             continue;
-        if (ch == kCtrlC || ch == kCtrlV || ch == kCtrlX) {
-            // Copy, paste and cut go through unfiltered; validation reads the result.
+        if (ch == kCtrlV) {
+            // Paste goes through unfiltered, its first line only; validation reads the result.
+            PasteFirstLine(QClipboard::Clipboard);
+            return;
+        }
+        if (ch == kCtrlC || ch == kCtrlX) {
+            // Copy and cut go through unfiltered.
             baseKeyPress(event);
             return;
         }

@@ -8,12 +8,15 @@
 
 #include "units/QxConv.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 
 #include <functional>
 #include <string>
+
+class QMenu;
 
 namespace corvel {
 
@@ -96,6 +99,10 @@ public:
     bool Modified() const { return isModified(); }
     void SetModified(bool modified) { setModified(modified); }
 
+    /// Pastes the first line of the clipboard (or of the X selection) in place of the
+    /// selection, unfiltered; nothing when the text may not be modified.
+    void PasteFirstLine(QClipboard::Mode mode);
+
     /// Raised after SetUnit has converted the shown value to a new unit.
     std::function<void(QObject* Sender)> OnUnitsEdited;
 
@@ -117,7 +124,8 @@ protected:
     /// Key-down step; setting `key` to 0 keeps the base control from handling the key.
     virtual void KeyDown(int& key, Qt::KeyboardModifiers modifiers);
     /// Key-press step for one character (a Unicode code point, control codes included); setting
-    /// `ch` to 0 consumes it. Ctrl+C, Ctrl+V and Ctrl+X (3, 22, 24) reach the base control.
+    /// `ch` to 0 consumes it. Ctrl+C and Ctrl+X (3, 24) reach the base control, Ctrl+V (22)
+    /// pastes the clipboard's first line. Select all, undo and redo never get here.
     virtual void KeyPress(char32_t& ch);
 
     /// Handles one typed character: Esc, Backspace and Enter, else filtering and insertion.
@@ -135,7 +143,12 @@ protected:
     /// Takes the unit of UnitIndex: converts the shown value, sets Format and the label.
     void ApplyUnit();
 
+    /// The standard context menu whose Paste takes the first line of the clipboard.
+    QMenu* CreateContextMenu();
+
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     /// The base control's own handling of a key (caret movement, Delete, clipboard keys).
     void baseKeyPress(QKeyEvent* event);
     void inputMethodEvent(QInputMethodEvent* event) override;

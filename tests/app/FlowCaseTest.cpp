@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "physics/QxFlow.h"
 #include "platform/Errors.h"
+#include "units/NumberText.h"
 
 #include <cmath>
 
@@ -33,7 +34,7 @@ TEST(FlowCase, DefaultCaseSolves) {
 }
 
 TEST(FlowCase, ShowInputsUsesTheGridFormats) {
-    const FlowCase c;
+    FlowCase c;
     const InputTexts expected = {"24.000", "3.06", "100.0", "9.0", "0.03000"};
     EXPECT_EQ(c.ShowInputs(), expected);
     EXPECT_EQ(c.GivenPairText(), "Flowrate, Diameter");
@@ -189,6 +190,45 @@ TEST(FlowCase, ZeroVelocityWithDerivedDiameterIsAFault) {
     EXPECT_EQ(c.Diameter, diameter) << "nothing is derived from a fault";
 }
 
+TEST(FlowCase, CommittingAnUnchangedVelocityTextKeepsTheDiameter) {
+    FlowCase c;
+    // The grid commits the text it shows, "3.06", for a velocity of 3.0558 m/s.
+    commit(c, kVelocityRow, c.ShowInputs()[1]);
+    EXPECT_EQ(c.EditOrder, "VQD") << "the commit still counts as an edit of the velocity";
+    EXPECT_TRUE(NearRel(c.Diameter, 0.1, 1e-12));
+    EXPECT_EQ(c.ShowInputs()[2], "100.0");
+}
+
+TEST(FlowCase, ATypedTextIsReadEvenWhenItMeansTheShownValue) {
+    FlowCase c;
+    commit(c, kVelocityRow, "3.060"); // typed: the editor's three decimals
+    EXPECT_EQ(c.Velocity, 3.06);
+    EXPECT_EQ(c.ShowInputs()[2], "99.9");
+}
+
+TEST(FlowCase, ADerivedFlowrateThatShowsAsZeroSolvesWithItsExactValue) {
+    FlowCase c;
+    commit(c, kVelocityRow, "0.500");
+    commit(c, kDiameterRow, "0.13");
+    const InputTexts texts = c.ShowInputs();
+    EXPECT_EQ(texts[0], "0.000");
+    c.ReadInputs(texts);
+    ASSERT_TRUE(c.Solve().solved);
+    EXPECT_TRUE(NearRel(c.Velocity, 0.5, 1e-12));
+    EXPECT_NE(c.Regime, kRegimeBadData);
+    EXPECT_GT(c.Reynolds, 0);
+}
+
+TEST(FlowCase, ShownTextsReadBackAsTheValuesTheyShowAfterTheCaseMovedOn) {
+    FlowCase c;
+    commit(c, kFlowRateRow, "50.0000");
+    const InputTexts texts = c.ShowInputs();
+    c.SetInputs(kDefaultFlowRate, kDefaultDiameter, kDefaultTemperature, kDefaultRoughness);
+    c.ReadInputs(texts); // the grid still shows 50 l/s: that is the case's flowrate
+    EXPECT_EQ(c.FlowRate, 0.05);
+    EXPECT_TRUE(NearRel(c.Velocity, 0.05 / (M_PI * 0.01 / 4), 1e-12));
+}
+
 struct PipeCase {
     double flowLps;
     double expectedMm;
@@ -211,6 +251,35 @@ TEST(FlowCase, PickPipeSizeChoosesTheSmallestSizeThatCarriesTheFlow) {
         EXPECT_EQ(c.EditOrder, "DQV");
         EXPECT_EQ(c.Derived, 0);
     }
+}
+
+/// The pipe a flowrate typed as `text` (l/s, as the grid's editor formats it) picks [mm].
+std::int32_t pickedPipe(const std::string& text) {
+    FlowCase c;
+    commit(c, kFlowRateRow, text);
+    c.PickPipeSize();
+    return static_cast<std::int32_t>(std::lround(c.Diameter * 1000));
+}
+
+TEST(FlowCase, PickPipeSizeHoldsEveryLimitAsADecimalNumber) {
+    // Size i carries flowrates up to its limit + 1 l/s; 0.1 ml/s more needs the next size.
+    for (std::size_t i = 0; i < kStandardPipeSizes.size(); ++i) {
+        const StandardPipeSize& size = kStandardPipeSizes[i];
+        const std::int32_t larger = i == 0 ? size.diameterMm : kStandardPipeSizes[i - 1].diameterMm;
+        const double atLimit = size.flowLimit + 1;
+        for (const auto& [flow, expected] :
+             {std::pair{atLimit - 0.0001, size.diameterMm}, std::pair{atLimit, size.diameterMm},
+              std::pair{atLimit + 0.0001, larger}}) {
+            const std::string text = formatText("%0.4f", {flow});
+            EXPECT_EQ(pickedPipe(text), expected) << text << " l/s";
+        }
+    }
+}
+
+TEST(FlowCase, PickPipeSizeAtTheLimitsTheFaultShowedUpOn) {
+    EXPECT_EQ(pickedPipe("26.0000"), 100);
+    EXPECT_EQ(pickedPipe("2.6000"), 32);
+    EXPECT_EQ(pickedPipe("1.8000"), 25);
 }
 
 } // namespace

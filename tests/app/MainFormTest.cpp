@@ -2,6 +2,7 @@
 
 #include "app/RoughForm.h"
 #include "grid/QxEntryGrid.h"
+#include "platform/Beep.h"
 #include "report/QxReporter.h"
 #include "shell/Folders.h"
 #include "shell/Startup.h"
@@ -428,6 +429,135 @@ TEST_F(MainFormTest, ResultsListFollowsTheGridColumns) {
     grid().repaint();
     QApplication::processEvents();
     EXPECT_EQ(form_->ListView1->columnWidth(0), 150);
+}
+
+TEST_F(MainFormTest, StartsInTheFlowrateValueSoTypingAtOnceEditsIt) {
+    EXPECT_EQ(QPoint(grid().Col(), grid().Row()), QPoint(1, 1));
+    QTest::keyClicks(&grid(), QStringLiteral("3"));
+    QWidget* editor = grid().InplaceEditor();
+    ASSERT_TRUE(editor != nullptr && editor->isVisible());
+    QTest::keyClicks(editor, QStringLiteral("0"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClick(form_.get(), Qt::Key_F9);
+    EXPECT_EQ(value(1), "30.000");
+    EXPECT_EQ(result(0), "3.82");
+    EXPECT_EQ(form_->StatusText(0), "Solved...");
+}
+
+TEST_F(MainFormTest, TabOutOfTheEditorCommitsAsEnterDoes) {
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_Tab, Qt::KeyboardModifiers{}},
+          std::pair{Qt::Key_Backtab, Qt::KeyboardModifiers{Qt::ShiftModifier}}}) {
+        selectValueCell(1);
+        selectValueCell(1);
+        QWidget* editor = grid().InplaceEditor();
+        ASSERT_TRUE(editor != nullptr && editor->isVisible());
+        QTest::keyClicks(editor, QStringLiteral("40"));
+        QTest::keyClick(editor, key, modifiers);
+        EXPECT_FALSE(editor->isVisible());
+        EXPECT_EQ(value(1), "40.000");
+        EXPECT_EQ(value(2), "5.09") << "the commit derives the velocity";
+        EXPECT_EQ(form_->StatusText(0), "Modified...");
+        QTest::keyClick(form_.get(), Qt::Key_F9);
+        EXPECT_EQ(result(0), "5.09");
+        typeValue(1, QStringLiteral("24")); // back to the start for the next key
+    }
+    EXPECT_TRUE(errors_.empty());
+}
+
+struct GridReader {
+    const char* what;
+    std::function<void(TMainForm&)> act;
+    bool solves;
+};
+
+TEST_F(MainFormTest, EveryCommandThatReadsTheGridFirstCommitsTheOpenEditor) {
+    const GridReader readers[] = {
+        {"F9", [](TMainForm& f) { QTest::keyClick(&f, Qt::Key_F9); }, true},
+        {"Solve menu", [](TMainForm& f) { f.SolveAction->trigger(); }, true},
+        {"Report", [](TMainForm& f) { f.ReportPreview1->trigger(); }, true},
+        {"Copy", [](TMainForm& f) { f.Copy1->trigger(); }, false},
+        {"Save", [](TMainForm& f) { f.Save1->trigger(); }, false},
+        {"click in the results list",
+         [](TMainForm& f) {
+             QTest::mouseClick(f.ListView1->viewport(), Qt::LeftButton, {},
+                               f.ListView1->visualItemRect(f.ListView1->item(3, 1)).center());
+         },
+         false},
+    };
+    for (const GridReader& reader : readers) {
+        typeValue(2, QStringLiteral("3.06")); // a fresh, solved start for each reader
+        QTest::keyClick(form_.get(), Qt::Key_F9);
+        selectValueCell(2);
+        selectValueCell(2);
+        QWidget* editor = grid().InplaceEditor();
+        ASSERT_TRUE(editor != nullptr && editor->isVisible()) << reader.what;
+        QTest::keyClicks(editor, QStringLiteral("5"));
+        reader.act(*form_);
+        EXPECT_FALSE(editor->isVisible()) << reader.what;
+        EXPECT_EQ(value(2), "5.00") << reader.what;
+        EXPECT_EQ(form_->Flow.Velocity, 5) << reader.what;
+        if (reader.solves) {
+            EXPECT_EQ(result(0), "5.00") << reader.what;
+            EXPECT_EQ(form_->StatusText(0), "Solved...") << reader.what;
+        }
+    }
+    report_->hide();
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, ClosingCommitsTheOpenEditorSoTheNextStartHasItsValue) {
+    selectValueCell(4);
+    selectValueCell(4);
+    QTest::keyClicks(grid().InplaceEditor(), QStringLiteral("60"));
+    reopen();
+    EXPECT_EQ(value(4), "60.0");
+}
+
+TEST_F(MainFormTest, SolvingWithAValueBeyondTheRangeSolvesTheLimitWithABeep) {
+    int beeps = 0;
+    const BeepHook previous = SetBeepHook([&] { ++beeps; });
+    selectValueCell(2);
+    selectValueCell(2);
+    QTest::keyClicks(grid().InplaceEditor(), QStringLiteral("60"));
+    QTest::keyClick(form_.get(), Qt::Key_F9);
+    SetBeepHook(previous);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(value(2), "50.00");
+    EXPECT_EQ(result(0), "50.00");
+}
+
+TEST_F(MainFormTest, ACommitThatCannotBeReadEndsTheSolveWithOneErrorReport) {
+    selectValueCell(2);
+    selectValueCell(2);
+    QTest::keyClicks(grid().InplaceEditor(), QStringLiteral("."));
+    QTest::keyClick(form_.get(), Qt::Key_F9);
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0], "'.' is not a valid floating point value");
+    EXPECT_EQ(form_->StatusText(0), "Solved...") << "the solve did not run";
+    // Closing the error box activates the window, which solves: the same error stays unshown.
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(form_.get(), &activate);
+    EXPECT_EQ(errors_.size(), 1u);
+}
+
+TEST_F(MainFormTest, EnterOnAnUnchangedVelocityKeepsTheOtherValues) {
+    selectValueCell(2);
+    selectValueCell(2);
+    QTest::keyClick(grid().InplaceEditor(), Qt::Key_Return);
+    EXPECT_EQ(value(3), "100.0");
+    EXPECT_EQ(value(1), "24.000");
+    EXPECT_EQ(form_->StatusText(1), "Velocity, Flowrate");
+}
+
+TEST_F(MainFormTest, ADerivedFlowrateShownAsZeroSolvesWithItsExactValue) {
+    typeValue(2, QStringLiteral("0.5"));
+    typeValue(3, QStringLiteral("0.13"));
+    EXPECT_EQ(value(1), "0.000");
+    QTest::keyClick(form_.get(), Qt::Key_F9);
+    EXPECT_EQ(form_->StatusText(0), "Solved...");
+    EXPECT_EQ(result(0), "0.50");
+    EXPECT_NE(result(11), "Bad Data");
 }
 
 TEST_F(MainFormTest, MenusCarryTheirCaptionsAndShortcuts) {

@@ -282,6 +282,32 @@ TEST(TEntryGrid, LeavingByKeyCommitsWithTheRowItWasOpenedFor) {
     EXPECT_EQ(grid.EditedCell(), QPoint(1, 2));
 }
 
+TEST(TEntryGrid, SetUpLikeTheMainWindowItStillStartsInTheValueColumn) {
+    test::ensureApplication();
+    TEntryGrid grid;
+    // The main window's set-up repeats the constructor's fixed column count.
+    grid.SetColCount(3);
+    grid.SetRowCount(6);
+    grid.SetFixedCols(0);
+    grid.SetLines(kInputLines);
+    grid.Loaded();
+    EXPECT_EQ(QPoint(grid.Col(), grid.Row()), QPoint(1, 1));
+}
+
+TEST(TEntryGrid, TabOutOfTheEditorCommitsWithTheRangeCheck) {
+    EntryWindow w;
+    TEntryGrid& grid = *w.grid;
+    w.other->setFocusPolicy(Qt::NoFocus);
+    w.clickCell(1, 1);
+    QTest::keyClicks(&grid, "6000");
+    ASSERT_TRUE(w.editorShowing());
+    QTest::keyClick(grid.InplaceEditor(), Qt::Key_Tab);
+    EXPECT_EQ(grid.Cells(1, 1), "5000.0000");
+    EXPECT_EQ(w.beeps, 1);
+    EXPECT_EQ(w.dataSets, std::vector<QPoint>{QPoint(1, 1)});
+    EXPECT_FALSE(w.editorShowing());
+}
+
 TEST(TEntryGrid, EnterCommitsClosesTheEditorAndShowsTheRowButtonsAgain) {
     EntryWindow w;
     TEntryGrid& grid = *w.grid;

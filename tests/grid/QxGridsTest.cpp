@@ -334,6 +334,92 @@ TEST(QxCustomGrid, EnterOpensTheEditorThenCommitsAndSelectsTheCellAgain) {
     EXPECT_EQ(QPoint(grid.Col(), grid.Row()), QPoint(3, 2));
 }
 
+TEST(QxCustomGrid, SettingTheFixedCountsTheyAlreadyHaveKeepsTheCurrentCell) {
+    GridWindow w;
+    QxStringGrid& grid = *w.grid;
+    grid.FocusCell(3, 4);
+    grid.SetFixedCols(1);
+    grid.SetFixedRows(1);
+    EXPECT_EQ(QPoint(grid.Col(), grid.Row()), QPoint(3, 4));
+    grid.SetFixedCols(2);
+    EXPECT_EQ(grid.Col(), 2) << "a new fixed count still starts at the first free column";
+}
+
+struct TabCase {
+    const char* what;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+};
+
+class TabOutOfTheEditor : public ::testing::TestWithParam<TabCase> {};
+
+/// With no other control to take the focus, the focus stays in the grid: the Tab key alone has
+/// to commit, exactly as Enter does.
+TEST_P(TabOutOfTheEditor, CommitsAsEnterDoesWhenTheFocusStaysInTheGrid) {
+    const TabCase& tab = GetParam();
+    GridWindow w;
+    QxStringGrid& grid = *w.grid;
+    w.other->setFocusPolicy(Qt::NoFocus);
+    std::vector<QPoint> dataSets;
+    std::vector<QPoint> selected;
+    grid.OnDoSetData = [&](QObject*, int c, int r) { dataSets.emplace_back(c, r); };
+    grid.FocusCell(2, 3);
+    grid.OnSelectCell = [&](QObject*, int c, int r, bool&) { selected.emplace_back(c, r); };
+    QTest::keyClicks(&grid, "40");
+    ASSERT_TRUE(w.editorShowing());
+    QTest::keyClick(grid.InplaceEditor(), tab.key, tab.modifiers);
+
+    EXPECT_EQ(grid.Cells(2, 3), "40") << tab.what;
+    EXPECT_EQ(dataSets, std::vector<QPoint>{QPoint(2, 3)}) << tab.what;
+    EXPECT_EQ(selected, std::vector<QPoint>{QPoint(2, 3)}) << tab.what;
+    EXPECT_FALSE(w.editorShowing()) << tab.what;
+    EXPECT_FALSE(grid.EditorMode()) << tab.what;
+    EXPECT_TRUE(grid.hasFocus()) << tab.what;
+    // Typing starts a fresh entry instead of appending to the committed one.
+    QTest::keyClicks(&grid, "7");
+    ASSERT_TRUE(w.editorShowing()) << tab.what;
+    EXPECT_EQ(grid.InplaceEditor()->text(), "7") << tab.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, TabOutOfTheEditor,
+    ::testing::Values(TabCase{"tab", Qt::Key_Tab, {}},
+                      TabCase{"shift_tab", Qt::Key_Backtab, Qt::ShiftModifier}),
+    [](const ::testing::TestParamInfo<TabCase>& info) { return std::string(info.param.what); });
+
+TEST(QxCustomGrid, TabBetweenCellsCommitsTheEditedCellAndEditsTheNext) {
+    GridWindow w;
+    QxStringGrid& grid = *w.grid;
+    grid.SetOptions(grid.Options() | xgoTabs);
+    std::vector<QPoint> dataSets;
+    grid.OnDoSetData = [&](QObject*, int c, int r) { dataSets.emplace_back(c, r); };
+    grid.FocusCell(2, 3);
+    QTest::keyClicks(&grid, "40");
+    QTest::keyClick(grid.InplaceEditor(), Qt::Key_Tab);
+    EXPECT_EQ(grid.Cells(2, 3), "40");
+    EXPECT_EQ(dataSets, std::vector<QPoint>{QPoint(2, 3)});
+    EXPECT_EQ(QPoint(grid.Col(), grid.Row()), QPoint(3, 3));
+    EXPECT_EQ(grid.EditedCell(), QPoint(3, 3)) << "editor mode stays on for the next cell";
+}
+
+TEST(QxCustomGrid, CommitEditorCommitsAnOpenEditorAndIgnoresAClosedOne) {
+    GridWindow w;
+    QxStringGrid& grid = *w.grid;
+    std::vector<QPoint> dataSets;
+    grid.OnDoSetData = [&](QObject*, int c, int r) { dataSets.emplace_back(c, r); };
+    grid.CommitEditor();
+    EXPECT_TRUE(dataSets.empty()) << "no editor, nothing to commit";
+    grid.FocusCell(1, 2);
+    QTest::keyClicks(&grid, "12");
+    grid.CommitEditor();
+    EXPECT_EQ(grid.Cells(1, 2), "12");
+    EXPECT_EQ(dataSets, std::vector<QPoint>{QPoint(1, 2)});
+    EXPECT_FALSE(w.editorShowing());
+    EXPECT_TRUE(grid.hasFocus());
+    grid.CommitEditor();
+    EXPECT_EQ(dataSets.size(), 1u);
+}
+
 TEST(QxCustomGrid, TypingOnASelectedCellOpensTheEditorWithThatCharacter) {
     GridWindow w;
     QxStringGrid& grid = *w.grid;

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -404,6 +405,100 @@ TEST_F(FmtEditTest, CopyAndCutPassUnfiltered) {
     press(Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(text(), "");
     EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(FmtEditTest, CtrlASelectsAllWithoutABeep) {
+    edit->SetFormat("%0.2f");
+    enter("12.50");
+    press(Qt::Key_End);
+    press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(text(), "12.50");
+    EXPECT_EQ(edit->selectedText(), "12.50");
+    EXPECT_EQ(beeps, 0);
+    type("7");
+    EXPECT_EQ(text(), "7");
+}
+
+TEST_F(FmtEditTest, CtrlZUndoesTypingAndBackspaceAndCtrlShiftZRedoes) {
+    edit->SetFormat("%0.2f");
+    enter("3.06"); // all selected, as a grid cell opens the editor
+    type("5");
+    EXPECT_EQ(text(), "5");
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), "3.06");
+    EXPECT_EQ(beeps, 0);
+    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(text(), "5");
+
+    enter("12.5");
+    press(Qt::Key_End);
+    press(Qt::Key_Backspace);
+    EXPECT_EQ(text(), "12.");
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), "12.5");
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(FmtEditTest, UndoLeavesAnEditThatMayNotBeModifiedAlone) {
+    edit->SetFormat("%0.2f");
+    enter("3.06");
+    type("5");
+    edit->setReadOnly(true);
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), "5");
+}
+
+struct PasteCase {
+    const char* what;
+    QString clipboard;
+    QString pasted;
+};
+
+TEST_F(FmtEditTest, PastingSeveralLinesTakesTheFirstLine) {
+    const PasteCase cases[] = {
+        {"LF", "12.5\n99", "12.5"},
+        {"CR LF", "12.5\r\n99\r\n", "12.5"},
+        {"lone CR", "12.5\r99", "12.5"},
+        {"line separator",
+         QString::fromUtf8("12.5\u2028"
+                           "99"),
+         "12.5"},
+        {"empty first line", "\n99", ""},
+        {"one line", "12.5", "12.5"},
+    };
+    for (const PasteCase& c : cases) {
+        edit->SetFormat("%S");
+        enter("");
+        paste(c.clipboard);
+        EXPECT_EQ(text(), c.pasted) << c.what;
+    }
+    enter("1");
+    QGuiApplication::clipboard()->setText("2\n3");
+    press(Qt::Key_End);
+    press(Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(text(), "12") << "Shift+Insert";
+}
+
+/// An edit whose context menu the test can reach.
+class MenuEdit : public QxCustomEdit {
+public:
+    using QxCustomEdit::CreateContextMenu;
+    using QxCustomEdit::QxCustomEdit;
+};
+
+TEST_F(FmtEditTest, ContextMenuPasteTakesTheFirstLine) {
+    MenuEdit menuEdit(edit->window());
+    menuEdit.SetFormat("%S");
+    menuEdit.show();
+    QGuiApplication::clipboard()->setText("42\n43");
+    std::unique_ptr<QMenu> menu(menuEdit.CreateContextMenu());
+    QAction* pasteAction = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text().startsWith(QLatin1String("&Paste")))
+            pasteAction = action;
+    ASSERT_NE(pasteAction, nullptr);
+    pasteAction->trigger();
+    EXPECT_EQ(menuEdit.text(), "42");
 }
 
 /// An edit whose text the user may not change, as a read-only grid row.

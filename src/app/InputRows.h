@@ -1,0 +1,62 @@
+#pragma once
+
+// The five input rows of a flow case, in one table: what the input grid shows and admits in
+// each row, how the case writes a value back, and the unit category of its quantity. The
+// grid's definition lines are generated from it.
+
+#include "units/QxConv.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace corvel {
+
+/// Rows of the input grid.
+enum InputRow : int {
+    kFlowRateRow = 1,
+    kVelocityRow = 2,
+    kDiameterRow = 3,
+    kTemperatureRow = 4,
+    kRoughnessRow = 5,
+};
+
+/// What the input grid shows and admits in one row: how a typed value is committed
+/// (`editFormat` within `min`–`max`, in display units) and how the case writes it back.
+struct InputRowInfo {
+    const char* caption;
+    const char* units;
+    const char* editFormat;
+    double min;
+    double max;
+    const char* showFormat;
+    double displayScale; ///< display value = base value × displayScale
+    double baseScale;    ///< base value = display value × baseScale
+    /// The unit catalogue's category of the row's quantity; `units` is its label in the
+    /// display unit.
+    UnitCategory category;
+};
+
+/// Rows 1 to 5 of the input grid (index 0 holds row 1).
+inline constexpr std::array<InputRowInfo, 5> kInputRows = {{
+    // l/s and mm are read back scaled by 0.001, not divided by 1000.
+    {"Water Flowrate", "l/s", "%0.4f", 0.01, 5000, "%0.3f", 1000, 0.001, UnitCategory::WaterFlow},
+    {"Water Velocity", "m/s", "%0.3f", 0.01, 50, "%0.2f", 1, 1, UnitCategory::Velocity},
+    {"Inside Diameter", "mm", "%0.2f", 0.10, 5000, "%0.1f", 1000, 0.001, UnitCategory::Diameter},
+    {"Mean Temperature", "°C", "%0.1f", -20, 200, "%0.1f", 1, 1, UnitCategory::Temperature},
+    {"Surface Roughness", "mm", "%0.5f", 0.0001, 200, "%0.5f", 1000, 0.001,
+     UnitCategory::LengthSmall},
+}};
+
+/// The header of the input grid's definition lines.
+inline constexpr const char* kInputGridHeader = "Property; Value; Units";
+
+/// The entry grid's definition line of one row, delimited by ";":
+/// "caption; edit format; units; NPE; min; max", for example
+/// "Water Flowrate; %0.4f; l/s; NPE; 0.01; 5000".
+std::string InputGridLine(const InputRowInfo& row);
+
+/// The input grid's definition lines, the header first and then rows 1 to 5.
+std::vector<std::string> InputGridLines();
+
+} // namespace corvel

@@ -1,5 +1,6 @@
-// Parses any bytes as an ini file, looks up every section and key it finds, then edits it and
-// checks that the edits read back and leave the text parseable.
+// Parses any bytes as an ini file, looks up every section and key it finds, checks that the kind
+// of line ends (LF, CR LF, lone CR) makes no difference, then edits it and checks that the edits
+// read back and leave the text parseable.
 #include "platform/PrivateProfile.h"
 
 #include <cstdint>
@@ -18,6 +19,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!profile.find(section, key, value))
                 std::abort(); // a listed key must be found
     profile.find("Store", "Q", value);
+
+    // The same text with every line end an LF holds the same sections, keys and values.
+    std::string unified;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue; // the LF that follows ends the line
+        unified += text[i] == '\r' ? '\n' : text[i];
+    }
+    const ProfileText plain(unified);
+    if (plain.sectionNames() != sections)
+        std::abort();
+    for (const std::string& section : sections) {
+        const auto keys = profile.keyNames(section);
+        if (plain.keyNames(section) != keys)
+            std::abort();
+        for (const std::string& key : keys) {
+            std::string plainValue;
+            if (!profile.find(section, key, value) || !plain.find(section, key, plainValue) ||
+                plainValue != value)
+                std::abort();
+        }
+    }
 
     const std::string section = sections.empty() ? "Store" : sections.front();
     if (profile.setValue(section, "fuzzkey", "fuzz value")) {

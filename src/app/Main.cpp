@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/CaseFile.h"
 #include "app/RoughForm.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/RegIniFile.h"
@@ -49,20 +50,12 @@ const QStringList kInputGridLines = [] {
 namespace {
 
 const char* const kSettingsSection = "Settings";
-const char* const kCaseSection = "Store";
-const char* const kCaseFile = "Corvel.ini";
 constexpr int kDesignColumnWidths[] = {114, 68, 59};
 constexpr int kListColumnWidths[] = {113, 70, 60};
 constexpr int kValueColumn = 1;
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-/// A stored input counts only inside the range the grid admits for it (and 0 for flowrate,
-/// diameter and roughness, which a case file can hold); anything else is treated as missing.
-double storedInput(double value, double lowest, double highest, double fallback) {
-    return std::isfinite(value) && value >= lowest && value <= highest ? value : fallback;
 }
 
 } // namespace
@@ -267,12 +260,14 @@ QString TMainForm::StatusText(int panel) const {
     return statusPanels_[panel]->text();
 }
 
+CaseFilePlaces TMainForm::CasePlaces() const {
+    // An installed copy never writes beside itself: its case lives in the user's folder.
+    return CaseFilePlaces::Find(WithTrailingBackslash(programFolder_), Shell().ProgramInstalled,
+                                WithTrailingBackslash(Shell().UserDataFolder));
+}
+
 std::string TMainForm::CaseFileName() const {
-    // Installed, the program's folder is not writable and Save could never succeed there.
-    const QFileInfo folder(qs(programFolder_));
-    const std::string& place =
-        folder.isDir() && folder.isWritable() ? programFolder_ : Shell().UserDataFolder;
-    return WithTrailingBackslash(place) + kCaseFile;
+    return CasePlaces().SaveTarget();
 }
 
 void TMainForm::FormCreate() {
@@ -287,14 +282,11 @@ void TMainForm::FormCreate() {
         if (width >= 4 && width <= 2000)
             IOGrid1->SetColWidths(col, width);
     }
-    Flow.SetInputs(storedInput(settings.ReadFloat(kSettingsSection, "Q", kDefaultFlowRate), 0, 5,
-                               kDefaultFlowRate),
-                   storedInput(settings.ReadFloat(kSettingsSection, "d", kDefaultDiameter), 0, 5,
-                               kDefaultDiameter),
-                   storedInput(settings.ReadFloat(kSettingsSection, "t", kDefaultTemperature), -20,
-                               200, kDefaultTemperature),
-                   storedInput(settings.ReadFloat(kSettingsSection, "k", kDefaultRoughness), 0, 0.2,
-                               kDefaultRoughness));
+    ValidStoredCase({settings.ReadFloat(kSettingsSection, "Q", kDefaultFlowRate),
+                     settings.ReadFloat(kSettingsSection, "d", kDefaultDiameter),
+                     settings.ReadFloat(kSettingsSection, "t", kDefaultTemperature),
+                     settings.ReadFloat(kSettingsSection, "k", kDefaultRoughness)})
+        .ApplyTo(Flow);
 
     const std::string program = RunningProgramPath();
     std::string fileVersion = "1.0.0.0";
@@ -358,8 +350,10 @@ bool TMainForm::commitGridEdit() {
 
 void TMainForm::FormClose() {
     try {
-        SaveFormPlacement(*this);
+        // Placement, column widths and inputs in one replacement of the settings file.
         TRegIniFile settings(Shell().SettingsKeyName);
+        settings.BeginUpdate();
+        SaveFormPlacement(*this, settings);
         for (int col = 0; col < 3; ++col)
             settings.WriteInteger(kSettingsSection, "Col" + std::to_string(col),
                                   IOGrid1->ColWidths(col));
@@ -367,6 +361,7 @@ void TMainForm::FormClose() {
         settings.WriteFloat(kSettingsSection, "d", Flow.Diameter);
         settings.WriteFloat(kSettingsSection, "t", Flow.Temperature);
         settings.WriteFloat(kSettingsSection, "k", Flow.Roughness);
+        settings.EndUpdate();
     } catch (const std::exception&) {
         // The settings store could not be written; the program is closing all the same.
     }
@@ -507,33 +502,23 @@ void TMainForm::ReportPreview1Click() {
 }
 
 void TMainForm::Open1Click() {
-    TIniFile caseFile(CaseFileName());
-    auto read = [&](const char* key, double fallback) {
-        try {
-            return readReal(caseFile.GetString(kCaseSection, key, ""));
-        } catch (const EConvertError&) {
-            return fallback;
-        }
-    };
-    Flow.SetInputs(storedInput(read("Q", kDefaultFlowRate), 0, 5, kDefaultFlowRate),
-                   storedInput(read("d", kDefaultDiameter), 0, 5, kDefaultDiameter),
-                   storedInput(read("t", kDefaultTemperature), -20, 200, kDefaultTemperature),
-                   storedInput(read("k", kDefaultRoughness), 0, 0.2, kDefaultRoughness));
+    const CaseFile caseFile(CasePlaces().OpenSource());
+    const std::optional<StoredCase> stored = caseFile.Read();
+    if (!stored) {
+        StatusBar1->showMessage(
+            QStringLiteral("No saved case (%1 does not exist)").arg(qs(caseFile.path())), 5000);
+        return;
+    }
+    stored->ApplyTo(Flow);
     ShowInputs();
-    StatusBar1->showMessage(QStringLiteral("Case opened from ") + qs(caseFile.FileName()), 5000);
+    StatusBar1->showMessage(QStringLiteral("Case opened from ") + qs(caseFile.path()), 5000);
     SolveActionExecute();
 }
 
 void TMainForm::Save1Click() {
-    // Six decimals at least, as the file has always had, and more where a value needs them to
-    // come back exactly (a roughness of 0.0003 mm would otherwise return as 0).
-    TIniFile caseFile(CaseFileName());
-    caseFile.PutString(kCaseSection, "Q", exactFixedText(Flow.FlowRate, 6));
-    caseFile.PutString(kCaseSection, "d", exactFixedText(Flow.Diameter, 6));
-    caseFile.PutString(kCaseSection, "t", exactFixedText(Flow.Temperature, 6));
-    caseFile.PutString(kCaseSection, "k", exactFixedText(Flow.Roughness, 6));
-    caseFile.Flush();
-    StatusBar1->showMessage(QStringLiteral("Case saved in ") + qs(caseFile.FileName()), 5000);
+    const CaseFile caseFile(CaseFileName());
+    caseFile.Write(StoredCase::Of(Flow));
+    StatusBar1->showMessage(QStringLiteral("Case saved in ") + qs(caseFile.path()), 5000);
 }
 
 void TMainForm::AutoSize1Click() {

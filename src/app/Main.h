@@ -3,6 +3,7 @@
 // The main window: the input grid, the results list and the status bar over one flow case.
 // The window only moves texts between the case and its widgets; the case computes.
 
+#include "app/CaseFile.h"
 #include "app/FlowCase.h"
 #include "app/Results.h"
 #include "units/QxConv.h"
@@ -77,8 +78,10 @@ public:
 
     /// The texts of the two status-bar panels.
     QString StatusText(int panel) const;
-    /// The full path of the case file "Corvel.ini": in the program's folder when that folder is
-    /// writable (a build tree or a portable copy), otherwise in the user's data folder.
+    /// The places of the case file "Corvel.ini": the program's folder (a build tree or a portable
+    /// copy; never for an installed copy) and the user's data folder.
+    CaseFilePlaces CasePlaces() const;
+    /// The full path Save writes the case file to.
     std::string CaseFileName() const;
     /// Where the help page is found: beside the program, else in the installed data folder.
     QString HelpPagePath() const;

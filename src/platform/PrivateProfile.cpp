@@ -4,7 +4,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <random>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -65,13 +68,17 @@ void ProfileText::parse() {
     bodyStart_ = text_.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
     std::size_t begin = bodyStart_;
     while (begin < text_.size()) {
-        const std::size_t lf = text_.find('\n', begin);
+        // A line ends in LF, CR LF or a lone CR (the old Mac layout).
+        const std::size_t brk = text_.find_first_of("\r\n", begin);
         Line line{};
         line.begin = begin;
-        line.next = lf == npos ? text_.size() : lf + 1;
-        line.end = lf == npos ? text_.size() : lf;
-        if (line.end > begin && lf != npos && text_[line.end - 1] == '\r')
-            --line.end;
+        line.end = brk == npos ? text_.size() : brk;
+        if (brk == npos)
+            line.next = text_.size();
+        else if (text_[brk] == '\r' && brk + 1 < text_.size() && text_[brk + 1] == '\n')
+            line.next = brk + 2;
+        else
+            line.next = brk + 1;
         line.kind = Line::Kind::Other;
 
         const std::string_view content(text_.data() + begin, line.end - begin);
@@ -165,8 +172,11 @@ std::vector<std::string> ProfileText::keyNames(std::string_view section) const {
 }
 
 std::string ProfileText::lineBreak() const {
-    const std::size_t lf = text_.find('\n');
-    return lf != npos && lf > 0 && text_[lf - 1] == '\r' ? "\r\n" : "\n";
+    // Lines a write adds end as the file's first line does.
+    const std::size_t brk = text_.find_first_of("\r\n");
+    if (brk == npos || text_[brk] == '\n')
+        return "\n";
+    return brk + 1 < text_.size() && text_[brk + 1] == '\n' ? "\r\n" : "\r";
 }
 
 void ProfileText::replace(std::size_t begin, std::size_t end, std::string_view with) {
@@ -187,7 +197,8 @@ bool ProfileText::setValue(std::string_view section, std::string_view key, std::
     const std::size_t header = findSection(section);
     if (header == npos) {
         std::string added;
-        if (!text_.empty() && text_.back() != '\n' && text_.size() > bodyStart_)
+        if (!text_.empty() && text_.back() != '\n' && text_.back() != '\r' &&
+            text_.size() > bodyStart_)
             added += lineEnd;
         added += "[" + std::string(section) + "]" + lineEnd + pair + lineEnd;
         replace(text_.size(), text_.size(), added);
@@ -263,20 +274,37 @@ bool writeAll(int fd, std::string_view text) {
     return true;
 }
 
-bool loadFile(const char* fileName, std::string& text) {
-    const int fd = ::open(fileName, O_RDONLY | O_CLOEXEC);
+/// Reads a regular file whole; `mode` receives its permission bits. Anything else at the path
+/// (a FIFO, a device, a folder) is refused before it is opened, so that reading can neither
+/// block nor go on without end.
+ProfileFileRead readRegular(const std::string& path, std::string& text, mode_t* mode = nullptr) {
+    text.clear();
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ProfileFileRead::Missing
+                                                   : ProfileFileRead::Refused;
+    if (!S_ISREG(status.st_mode))
+        return ProfileFileRead::Refused;
+    // O_NONBLOCK: should a FIFO have taken the file's place meanwhile, opening it cannot hang.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    const bool ok = readAll(fd, text);
+        return errno == ENOENT ? ProfileFileRead::Missing : ProfileFileRead::Refused;
+    const bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && readAll(fd, text);
     ::close(fd);
-    return ok;
+    if (!ok) {
+        text.clear();
+        return ProfileFileRead::Refused;
+    }
+    if (mode != nullptr)
+        *mode = status.st_mode & 07777;
+    return ProfileFileRead::Read;
 }
 
 /// The path a write replaces: a symbolic link is followed so that the link itself stays.
-std::string writeTarget(const char* fileName) {
+std::string writeTarget(const std::string& fileName) {
     struct stat status {};
-    if (::lstat(fileName, &status) == 0 && S_ISLNK(status.st_mode)) {
-        if (char* resolved = ::realpath(fileName, nullptr)) {
+    if (::lstat(fileName.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
             std::string path(resolved);
             std::free(resolved);
             return path;
@@ -292,66 +320,115 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-/// Holds the advisory lock on the file a write replaces. The lock sits on the file itself; a
-/// writer that got the lock on a file that another writer has meanwhile replaced starts over on
-/// the new one.
-class FileLock {
+std::string nameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == npos ? path : path.substr(slash + 1);
+}
+
+/// Holds the advisory lock on the folder of the files a write replaces. Every writer of a
+/// profile file in that folder takes it before it reads the file and keeps it until the
+/// replacement is in place, so writers in several processes lose no key, and a temporary file
+/// found while the lock is held belongs to no running writer. Locking the folder rather than the
+/// file means that a first write never has to create the file early just to lock it.
+class FolderLock {
 public:
-    explicit FileLock(const std::string& path) {
-        for (int attempt = 0; attempt < 1000; ++attempt) {
-            bool created = false;
-            int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-            if (fd < 0 && errno == ENOENT) {
-                fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-                created = fd >= 0;
-                if (fd < 0 && errno == EEXIST)
-                    continue;
-            }
-            if (fd < 0)
-                return;
-            int locked;
-            do
-                locked = ::flock(fd, LOCK_EX);
-            while (locked != 0 && errno == EINTR);
-            struct stat held {
-            }, current{};
-            if (locked == 0 && ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &current) == 0 &&
-                held.st_dev == current.st_dev && held.st_ino == current.st_ino) {
-                fd_ = fd;
-                created_ = created;
-                mode_ = held.st_mode & 07777;
-                return;
-            }
-            ::close(fd);
-            if (locked != 0)
-                return;
-        }
+    explicit FolderLock(const std::string& folder) {
+        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0)
+            return;
+        int result;
+        do
+            result = ::flock(fd_, LOCK_EX);
+        while (result != 0 && errno == EINTR);
+        locked_ = result == 0;
     }
-    ~FileLock() {
+    ~FolderLock() {
         if (fd_ >= 0)
             ::close(fd_);
     }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
 
-    int fd() const { return fd_; }
-    bool created() const { return created_; }
-    mode_t mode() const { return mode_; }
+    /// False where the file system has no such locks: the write goes ahead unguarded.
+    bool locked() const { return locked_; }
 
 private:
     int fd_ = -1;
-    bool created_ = false;
-    mode_t mode_ = 0644;
+    bool locked_ = false;
 };
 
+constexpr std::string_view kTemporaryAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kTemporarySuffixLength = 6;
+
+/// True for the six characters a writer appends to make a temporary name. Every such suffix
+/// holds a digit or a capital, so a copy the user named "Corvel.ini.backup" is never taken for
+/// one.
+bool isTemporarySuffix(std::string_view suffix) {
+    if (suffix.size() != kTemporarySuffixLength)
+        return false;
+    bool marked = false;
+    for (char c : suffix) {
+        if (kTemporaryAlphabet.find(c) == npos)
+            return false;
+        marked = marked || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    }
+    return marked;
+}
+
+/// Removes the temporary files ("<name>.XXXXXX") that writers killed before their rename left
+/// beside `path`. Called with the folder lock held, when no writer is at work.
+void removeStaleTemporaries(const std::string& path) {
+    const std::string folder = folderOf(path);
+    const std::string prefix = nameOf(path) + ".";
+    DIR* directory = ::opendir(folder.c_str());
+    if (directory == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with(prefix) || !isTemporarySuffix(name.substr(prefix.size())))
+            continue;
+        struct stat status {};
+        if (::fstatat(::dirfd(directory), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode))
+            ::unlinkat(::dirfd(directory), entry->d_name, 0);
+    }
+    ::closedir(directory);
+}
+
+/// Creates a new temporary file "<path>.XXXXXX" with `mode` (less the umask) for writing.
+int createTemporary(const std::string& path, mode_t mode, std::string& temporary) {
+    static std::mt19937_64 generator{std::random_device{}()};
+    static std::mutex generatorMutex;
+    std::uniform_int_distribution<std::size_t> pick(0, kTemporaryAlphabet.size() - 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string suffix;
+        do {
+            const std::lock_guard<std::mutex> guard(generatorMutex);
+            suffix.clear();
+            for (std::size_t i = 0; i < kTemporarySuffixLength; ++i)
+                suffix += kTemporaryAlphabet[pick(generator)];
+        } while (!isTemporarySuffix(suffix));
+        temporary = path + "." + suffix;
+        const int fd =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
 /// Replaces the file at `path` with `text`: a temporary file beside it is written, flushed to disk
-/// and renamed over the old one, so a reader sees either the old or the new file whole.
-bool replaceFile(const std::string& path, std::string_view text, mode_t mode) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+/// and renamed over the old one, so a reader, and a later run after a kill at any moment, sees
+/// either the old or the new file whole. `mode` is the old file's, or negative for a new file.
+bool replaceFile(const std::string& path, std::string_view text, int mode) {
+    std::string temporary;
+    const int fd = createTemporary(path, mode < 0 ? 0666 : static_cast<mode_t>(mode), temporary);
     if (fd < 0)
         return false;
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, text) && ::fsync(fd) == 0;
+    // the old file's permissions exactly, whatever the umask took from them
+    bool ok = (mode < 0 || ::fchmod(fd, static_cast<mode_t>(mode)) == 0) && writeAll(fd, text) &&
+              ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok)
         ok = ::rename(temporary.c_str(), path.c_str()) == 0;
@@ -404,14 +481,43 @@ std::uint32_t copyList(const std::vector<std::string>& names, char* out, std::ui
 
 } // namespace
 
+ProfileFileRead ReadProfileFile(const std::string& fileName, std::string& text) {
+    return readRegular(fileName, text);
+}
+
+bool UpdateProfileFile(const std::string& fileName, const std::function<bool(ProfileText&)>& edit) {
+    if (fileName.empty())
+        return false;
+    const std::string path = writeTarget(fileName);
+    const FolderLock lock(folderOf(path));
+    if (lock.locked())
+        removeStaleTemporaries(path);
+
+    std::string text;
+    mode_t mode = 0;
+    const ProfileFileRead read = readRegular(path, text, &mode);
+    if (read == ProfileFileRead::Refused)
+        return false;
+    const bool exists = read == ProfileFileRead::Read;
+    // The rename would replace a write-protected file as well; its protection is honoured.
+    if (exists && ::access(path.c_str(), W_OK) != 0)
+        return false;
+    ProfileText profile(text);
+    if (!edit(profile))
+        return false;
+    if (profile.text() == text)
+        return true; // nothing changed: the file stays as it is
+    return replaceFile(path, profile.text(), exists ? static_cast<int>(mode) : -1);
+}
+
 std::uint32_t GetPrivateProfileStringA(const char* appName, const char* keyName,
                                        const char* defaultValue, char* returnedString,
                                        std::uint32_t size, const char* fileName) {
     if (returnedString == nullptr || size == 0)
         return 0;
     std::string text;
-    if (fileName == nullptr || !loadFile(fileName, text))
-        text.clear();
+    if (fileName != nullptr)
+        readRegular(fileName, text); // a file that cannot be read reads as an empty one
     const ProfileText profile(std::move(text));
     if (appName == nullptr)
         return copyList(profile.sectionNames(), returnedString, size);
@@ -427,39 +533,17 @@ bool WritePrivateProfileStringA(const char* appName, const char* keyName, const 
                                 const char* fileName) {
     if (appName == nullptr && keyName == nullptr && value == nullptr)
         return true; // writes reach the disk at once: there is nothing left to flush
-    if (appName == nullptr || fileName == nullptr || *fileName == '\0')
+    if (appName == nullptr || fileName == nullptr)
         return false;
-
-    const std::string path = writeTarget(fileName);
-    const FileLock lock(path);
-    if (lock.fd() < 0)
-        return false;
-    std::string text;
-    if (!readAll(lock.fd(), text))
-        return false;
-    ProfileText profile(std::move(text));
-    bool changed;
-    if (keyName == nullptr)
-        changed = profile.removeSection(appName);
-    else if (value == nullptr)
-        changed = profile.removeKey(appName, keyName);
-    else if (!profile.setValue(appName, keyName, value)) {
-        if (lock.created())
-            ::unlink(path.c_str());
-        return false;
-    } else
-        changed = true;
-    if (!changed) {
-        if (lock.created())
-            ::unlink(path.c_str());
+    return UpdateProfileFile(fileName, [&](ProfileText& profile) {
+        if (keyName == nullptr)
+            profile.removeSection(appName);
+        else if (value == nullptr)
+            profile.removeKey(appName, keyName);
+        else
+            return profile.setValue(appName, keyName, value);
         return true;
-    }
-    if (!replaceFile(path, profile.text(), lock.mode())) {
-        if (lock.created())
-            ::unlink(path.c_str()); // the empty file this write made to hold its lock
-        return false;
-    }
-    return true;
+    });
 }
 
 } // namespace corvel

@@ -4,7 +4,7 @@
 // initialisation-file layout, read and written without any cache.
 //
 // Layout as read:
-//   - lines end in LF or CR LF; a UTF-8 byte-order mark at the start is skipped;
+//   - lines end in LF, CR LF or a lone CR; a UTF-8 byte-order mark at the start is skipped;
 //   - "[name]" (blanks allowed around it) opens a section; a "[" line without "]" is no header;
 //   - "key=value" holds a value; a line without "=", a blank key and lines starting with ";" or
 //     "#" hold none;
@@ -13,10 +13,14 @@
 //     quotes ('…' or "…") around them;
 //   - of duplicate sections, and of duplicate keys within a section, the first wins.
 // A write changes only the lines it must: every other line, comment and line end is kept byte for
-// byte. Writes replace the file atomically (temporary file, flush, rename) under an advisory lock,
-// so writers in several processes lose no key.
+// byte; lines a write adds end as the file's first line does. Writes replace the file atomically
+// (temporary file, flush, rename) under an advisory lock on its folder, so writers in several
+// processes lose no key, and a kill at any moment leaves the old file or the new one whole. A
+// write first removes the temporary files ("<name>.XXXXXX") that killed writers left.
+// Only regular files are read or written: a FIFO or a device is refused before it is opened.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +77,22 @@ private:
     std::size_t bodyStart_ = 0; // after a byte-order mark
     std::vector<Line> lines_;
 };
+
+/// What reading a profile file found.
+enum class ProfileFileRead {
+    Read,    ///< the text was read
+    Missing, ///< there is no file at the path
+    Refused, ///< the file cannot be read, or is no regular file
+};
+
+/// Reads the file at `fileName` whole into `text` (empty unless Read).
+ProfileFileRead ReadProfileFile(const std::string& fileName, std::string& text);
+
+/// Reads the file at `fileName` (an absent one as empty), lets `edit` change its text, and
+/// replaces the file once with the result. Returns false, leaving the old file unchanged, when
+/// the file cannot be read or written or `edit` returns false. A text that `edit` left as it was
+/// is not written.
+bool UpdateProfileFile(const std::string& fileName, const std::function<bool(ProfileText&)>& edit);
 
 // The stand-ins for the system's profile functions. Text arguments are zero-terminated.
 

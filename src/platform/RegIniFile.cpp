@@ -33,65 +33,172 @@ QString matching(const QStringList& names, const QString& name) {
     return name;
 }
 
-/// The store behind `keyName`, entered into the groups of the key's further parts and the
-/// section (each matched without regard to case). Null when the key names no store.
-std::unique_ptr<QSettings> openStore(const std::string& keyName, const std::string& section) {
-    QStringList parts = pathParts(keyName, section);
-    std::unique_ptr<QSettings> settings;
+/// Where a section of a key lives: the store (on Windows a registry key, elsewhere the settings
+/// file of an organisation and application) and the groups in it.
+struct StorePath {
+    QString organisation; ///< on Windows the registry key's full name
+    QString application;
+    QStringList groups;
+    bool valid = false;
+
+    bool sameStore(const StorePath& other) const {
+        return valid && other.valid && organisation == other.organisation &&
+               application == other.application;
+    }
+};
+
+StorePath storePath(const std::string& keyName, const std::string& section) {
+    StorePath path;
 #ifdef Q_OS_WIN
+    const QStringList parts = pathParts(keyName, {});
     if (parts.isEmpty())
-        return nullptr;
-    settings = std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\") +
-                                               parts.join(QLatin1Char('\\')),
-                                           QSettings::NativeFormat);
-    parts.clear();
+        return path;
+    path.organisation = QStringLiteral("HKEY_CURRENT_USER\\") + parts.join(QLatin1Char('\\'));
+    path.groups = pathParts({}, section);
 #else
+    QStringList parts = pathParts(keyName, section);
     if (!parts.isEmpty() &&
         parts.front().compare(QLatin1String("Software"), Qt::CaseInsensitive) == 0)
         parts.removeFirst();
     if (parts.isEmpty())
-        return nullptr;
-    const QString organisation = parts.takeFirst();
-    const QString application = parts.isEmpty() ? QString() : parts.takeFirst();
-    settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                           organisation, application);
+        return path;
+    path.organisation = parts.takeFirst();
+    path.application = parts.isEmpty() ? QString() : parts.takeFirst();
+    path.groups = parts;
 #endif
-    for (const QString& group : parts)
-        settings->beginGroup(matching(settings->childGroups(), group));
-    return settings;
+    path.valid = true;
+    return path;
 }
 
-/// The stored value of `name`, matched without regard to case; invalid when absent.
-QVariant readValue(const std::string& keyName, const std::string& section,
-                   const std::string& name) {
-    const std::unique_ptr<QSettings> settings = openStore(keyName, section);
-    if (!settings)
-        return {};
-    const QString key = matching(settings->childKeys(), QString::fromStdString(name));
-    return settings->value(key);
+std::unique_ptr<QSettings> openStore(const StorePath& path) {
+    if (!path.valid)
+        return nullptr;
+#ifdef Q_OS_WIN
+    return std::make_unique<QSettings>(path.organisation, QSettings::NativeFormat);
+#else
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       path.organisation, path.application);
+#endif
 }
 
-void writeValue(const std::string& keyName, const std::string& section, const std::string& name,
-                const QVariant& value) {
-    const std::unique_ptr<QSettings> settings = openStore(keyName, section);
-    if (settings) {
-        settings->setValue(matching(settings->childKeys(), QString::fromStdString(name)), value);
-        settings->sync();
-        if (settings->status() == QSettings::NoError)
+} // namespace
+
+/// The writes gathered between BeginUpdate and EndUpdate: one store, opened once, written once.
+struct RegIniUpdate {
+    StorePath path;
+    std::unique_ptr<QSettings> settings;
+    std::string firstName; ///< the first value written, named by a failure
+};
+
+namespace {
+
+/// The store entered into the groups of the section (each matched without regard to case): the
+/// one an update holds when the section lies in it, which the view leaves again at its end, or
+/// else a store of its own.
+class StoreView {
+public:
+    StoreView(const std::string& keyName, const std::string& section, const RegIniUpdate* update) {
+        const StorePath path = storePath(keyName, section);
+        if (update != nullptr && update->path.sameStore(path)) {
+            settings_ = update->settings.get();
+        } else {
+            owned_ = openStore(path);
+            settings_ = owned_.get();
+        }
+        if (settings_ == nullptr)
             return;
+        for (const QString& group : path.groups) {
+            settings_->beginGroup(matching(settings_->childGroups(), group));
+            ++entered_;
+        }
     }
-    throw Exception("Failed to set data for '" + name + "'");
-}
+    ~StoreView() {
+        if (owned_ == nullptr && settings_ != nullptr)
+            for (int i = 0; i < entered_; ++i)
+                settings_->endGroup();
+    }
+    StoreView(const StoreView&) = delete;
+    StoreView& operator=(const StoreView&) = delete;
+
+    explicit operator bool() const { return settings_ != nullptr; }
+    QSettings* operator->() const { return settings_; }
+    /// Writes an own store to disk at once; a held one waits for the end of its update.
+    bool flush() {
+        if (owned_ == nullptr)
+            return true;
+        owned_->sync();
+        return owned_->status() == QSettings::NoError;
+    }
+
+private:
+    std::unique_ptr<QSettings> owned_;
+    QSettings* settings_ = nullptr;
+    int entered_ = 0;
+};
 
 bool isText(const QVariant& value) {
     return value.typeId() == QMetaType::QString;
 }
 
+/// The stored value of `name`, matched without regard to case; invalid when absent.
+QVariant readValue(const std::string& keyName, const RegIniUpdate* update,
+                   const std::string& section, const std::string& name) {
+    const StoreView store(keyName, section, update);
+    if (!store)
+        return {};
+    const QString key = matching(store->childKeys(), QString::fromStdString(name));
+    return store->value(key);
+}
+
+void writeValue(const std::string& keyName, RegIniUpdate* update, const std::string& section,
+                const std::string& name, const QVariant& value) {
+    StoreView store(keyName, section, update);
+    if (store) {
+        store->setValue(matching(store->childKeys(), QString::fromStdString(name)), value);
+        if (update != nullptr && update->firstName.empty())
+            update->firstName = name;
+        if (store.flush())
+            return;
+    }
+    throw Exception("Failed to set data for '" + name + "'");
+}
+
 } // namespace
+
+TRegIniFile::TRegIniFile(std::string keyName) : FileName_(std::move(keyName)) {}
+
+TRegIniFile::~TRegIniFile() {
+    try {
+        EndUpdate();
+    } catch (...) {
+        // a destructor must not throw; what could not be written is lost
+    }
+}
+
+TRegIniFile::TRegIniFile(TRegIniFile&&) noexcept = default;
+
+void TRegIniFile::BeginUpdate() {
+    if (update_)
+        return;
+    auto update = std::make_unique<RegIniUpdate>();
+    update->path = storePath(FileName_, {});
+    update->settings = openStore(update->path);
+    if (update->settings)
+        update_ = std::move(update);
+}
+
+void TRegIniFile::EndUpdate() {
+    if (!update_)
+        return;
+    const std::unique_ptr<RegIniUpdate> update = std::move(update_);
+    update->settings->sync();
+    if (update->settings->status() != QSettings::NoError)
+        throw Exception("Failed to set data for '" + update->firstName + "'");
+}
 
 std::string TRegIniFile::ReadString(const std::string& section, const std::string& name,
                                     const std::string& defaultValue) const {
-    const QVariant value = readValue(FileName_, section, name);
+    const QVariant value = readValue(FileName_, update_.get(), section, name);
     if (isText(value))
         return value.toString().toStdString();
     // A text holding a comma reads back from the settings file as a list of its parts.
@@ -102,7 +209,7 @@ std::string TRegIniFile::ReadString(const std::string& section, const std::strin
 
 std::int32_t TRegIniFile::ReadInteger(const std::string& section, const std::string& name,
                                       std::int32_t defaultValue) const {
-    const QVariant value = readValue(FileName_, section, name);
+    const QVariant value = readValue(FileName_, update_.get(), section, name);
     switch (value.typeId()) {
     case QMetaType::Int:
         return value.toInt();
@@ -124,7 +231,7 @@ bool TRegIniFile::ReadBool(const std::string& section, const std::string& name,
 
 double TRegIniFile::ReadFloat(const std::string& section, const std::string& name,
                               double defaultValue) const {
-    const QVariant value = readValue(FileName_, section, name);
+    const QVariant value = readValue(FileName_, update_.get(), section, name);
     if (value.typeId() != QMetaType::QByteArray)
         return defaultValue;
     const QByteArray bytes = value.toByteArray();
@@ -139,16 +246,16 @@ double TRegIniFile::ReadFloat(const std::string& section, const std::string& nam
 
 void TRegIniFile::WriteString(const std::string& section, const std::string& name,
                               const std::string& value) {
-    writeValue(FileName_, section, name, QString::fromStdString(value));
+    writeValue(FileName_, update_.get(), section, name, QString::fromStdString(value));
 }
 
 void TRegIniFile::WriteInteger(const std::string& section, const std::string& name,
                                std::int32_t value) {
-    writeValue(FileName_, section, name, static_cast<int>(value));
+    writeValue(FileName_, update_.get(), section, name, static_cast<int>(value));
 }
 
 void TRegIniFile::WriteBool(const std::string& section, const std::string& name, bool value) {
-    writeValue(FileName_, section, name, QString::fromLatin1(value ? "1" : "0"));
+    writeValue(FileName_, update_.get(), section, name, QString::fromLatin1(value ? "1" : "0"));
 }
 
 void TRegIniFile::WriteFloat(const std::string& section, const std::string& name, double value) {
@@ -156,25 +263,26 @@ void TRegIniFile::WriteFloat(const std::string& section, const std::string& name
     QByteArray bytes(8, '\0');
     for (int i = 0; i < 8; ++i, bits >>= 8)
         bytes[i] = static_cast<char>(bits & 0xFF);
-    writeValue(FileName_, section, name, bytes);
+    writeValue(FileName_, update_.get(), section, name, bytes);
 }
 
 bool TRegIniFile::ValueExists(const std::string& section, const std::string& name) const {
-    return readValue(FileName_, section, name).isValid();
+    return readValue(FileName_, update_.get(), section, name).isValid();
 }
 
 std::vector<std::string> TRegIniFile::ReadSection(const std::string& section) const {
     std::vector<std::string> names;
-    if (const std::unique_ptr<QSettings> settings = openStore(FileName_, section))
-        for (const QString& key : settings->childKeys())
+    if (const StoreView store(FileName_, section, update_.get()); store)
+        for (const QString& key : store->childKeys())
             names.push_back(key.toStdString());
     return names;
 }
 
 void TRegIniFile::DeleteKey(const std::string& section, const std::string& name) {
-    if (const std::unique_ptr<QSettings> settings = openStore(FileName_, section)) {
-        settings->remove(matching(settings->childKeys(), QString::fromStdString(name)));
-        settings->sync();
+    StoreView store(FileName_, section, update_.get());
+    if (store) {
+        store->remove(matching(store->childKeys(), QString::fromStdString(name)));
+        store.flush();
     }
 }
 

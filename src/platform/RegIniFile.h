@@ -8,16 +8,28 @@
 // it is the native settings file of organisation and application named by the first two parts
 // after "Software" (~/.config/Kestrone/corvel.conf), the further parts and the section being
 // groups in it.
+//
+// Between BeginUpdate and EndUpdate the store is opened once and the writes are gathered, to be
+// written together in one replacement of the settings file (one flush): a window that writes a
+// dozen values when it closes does not replace the file a dozen times, and a kill in between
+// leaves all of them old or all of them new.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace corvel {
 
+struct RegIniUpdate;
+
 class TRegIniFile {
 public:
-    explicit TRegIniFile(std::string keyName) : FileName_(std::move(keyName)) {}
+    explicit TRegIniFile(std::string keyName);
+    /// Ends an update still open, dropping a failure to write it.
+    ~TRegIniFile();
+    TRegIniFile(TRegIniFile&&) noexcept;
+    TRegIniFile& operator=(TRegIniFile&&) = delete;
 
     const std::string& FileName() const { return FileName_; }
 
@@ -35,7 +47,8 @@ public:
     double ReadFloat(const std::string& section, const std::string& name,
                      double defaultValue) const;
 
-    /// Writers throw Exception "Failed to set data for 'name'" when the store cannot be written.
+    /// Writers throw Exception "Failed to set data for 'name'" when the store cannot be written
+    /// (inside an update, EndUpdate does).
     void WriteString(const std::string& section, const std::string& name, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& name, std::int32_t value);
     /// Written as the text "1" or "0".
@@ -47,8 +60,16 @@ public:
     std::vector<std::string> ReadSection(const std::string& section) const;
     void DeleteKey(const std::string& section, const std::string& name);
 
+    /// Gathers the writes from here on; reads see them. Nothing when an update is already open.
+    void BeginUpdate();
+    /// Writes what the update gathered in one replacement of the store. Throws Exception
+    /// "Failed to set data for 'name'", naming the update's first value, when the store cannot
+    /// be written. Nothing when no update is open.
+    void EndUpdate();
+
 private:
     std::string FileName_;
+    std::unique_ptr<RegIniUpdate> update_;
 };
 
 } // namespace corvel

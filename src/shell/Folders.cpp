@@ -82,12 +82,30 @@ std::string CommonFilesFolder() {
 }
 
 std::string MyDocumentsFolder() {
+    // Without HOME the standard locations answer with folders under the root folder.
+    const QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty() || !QDir::isAbsolutePath(home))
+        throw Exception("Could not find My Documents folder location.");
     std::string folder = standardFolder(QStandardPaths::DocumentsLocation);
     while (folder.size() > 1 && folder.back() == kPathDelimiter)
         folder.pop_back();
     if (folder.empty())
         throw Exception("Could not find My Documents folder location.");
     return folder;
+}
+
+bool ProgramIsInstalled(const std::string& programFolder) {
+    if (programFolder.empty())
+        return false;
+    std::error_code error;
+    const std::filesystem::path folder(programFolder);
+    if (std::filesystem::is_directory(folder / ".." / "share" / "corvel", error))
+        return true;
+#ifdef CORVEL_INSTALL_BINDIR
+    if (std::filesystem::equivalent(folder, CORVEL_INSTALL_BINDIR, error))
+        return true;
+#endif
+    return false;
 }
 
 std::string MakeUserDataFolder(const std::string& myDocuments, const std::string& programName,
@@ -147,6 +165,7 @@ std::vector<SiblingProgram> SiblingProgramList(const std::string& makerFolder,
 ShellValues::ShellValues() {
     const std::string program = RunningProgramPath();
     ProgramFolder = folderOf(program);
+    ProgramInstalled = ProgramIsInstalled(ProgramFolder);
     ProgramName = programNameOf(program);
     SettingsKeyName = corvel::SettingsKeyName(program);
 }
@@ -165,9 +184,14 @@ void InitFolders(ShellValues& v) {
     const std::string program = RunningProgramPath();
     v.ProgramName = programNameOf(program);
     v.ProgramFolder = folderOf(program);
+    v.ProgramInstalled = ProgramIsInstalled(v.ProgramFolder);
     v.SettingsKeyName = SettingsKeyName(program);
     v.MyDocumentsFolder = MyDocumentsFolder();
-    v.UserDataFolder = MakeUserDataFolder(v.MyDocumentsFolder, v.ProgramName, v.ProgramFolder);
+    const std::string fallback = v.ProgramInstalled
+                                     ? WithTrailingBackslash(v.MyDocumentsFolder) + "Kestrone" +
+                                           kPathDelimiter + v.ProgramName + kPathDelimiter
+                                     : v.ProgramFolder;
+    v.UserDataFolder = MakeUserDataFolder(v.MyDocumentsFolder, v.ProgramName, fallback);
     v.MakerFolder = MakerFolderFor(v.ProgramFolder, v.ProgramFilesFolder);
     v.SharedDataFolder = v.MakerFolder + "Common Files" + kPathDelimiter;
     v.SiblingPrograms = SiblingProgramList(v.MakerFolder, v.ProgramFilesFolder);

@@ -32,11 +32,18 @@ std::string ProgramFilesFolder();
 /// "/usr/share/", data shared by programs (the counterpart of Program Files\Common Files).
 std::string CommonFilesFolder();
 /// The user's documents folder, without a trailing separator. Throws Exception "Could not find
-/// My Documents folder location." when there is none.
+/// My Documents folder location." when there is none: without a home folder (HOME unset, empty
+/// or not an absolute path) no documents folder can be told.
 std::string MyDocumentsFolder();
 
+/// True for a copy of the program installed under an install prefix: one in `<prefix>/bin/`
+/// beside `<prefix>/share/corvel`, or one in the install folder the build was configured with.
+/// Such a copy keeps nothing beside itself; a build tree or a portable copy may.
+bool ProgramIsInstalled(const std::string& programFolder);
+
 /// `myDocuments`/Kestrone/`programName`/, created with its parents when absent; `programFolder`
-/// when it cannot be created.
+/// when it cannot be created (an installed copy passes the folder itself instead, so that it
+/// never falls back to writing beside the program).
 std::string MakeUserDataFolder(const std::string& myDocuments, const std::string& programName,
                                const std::string& programFolder);
 
@@ -65,6 +72,8 @@ struct ShellValues {
     ShellValues();
 
     std::string ProgramFolder;
+    /// The program is an installed copy (ProgramIsInstalled).
+    bool ProgramInstalled = false;
     std::string ProgramName;
     std::string SettingsKeyName;
     std::string DesktopFolder;

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace corvel {
 
@@ -42,13 +43,22 @@ void RestoreFormPlacement(QWidget& form, bool withVisible, bool withSize) {
     const QPoint present = form.pos();
     QPoint topLeft(store.ReadInteger(section, "Left", present.x()),
                    store.ReadInteger(section, "Top", present.y()));
+    const QScreen* screen = QGuiApplication::primaryScreen();
     if (withSize) {
         // a stored size below 1 pixel makes no sense and counts as missing
-        const int width = store.ReadInteger(section, "Width", form.width());
-        const int height = store.ReadInteger(section, "Height", form.height());
-        form.resize(width > 0 ? width : form.width(), height > 0 ? height : form.height());
+        int width = store.ReadInteger(section, "Width", form.width());
+        int height = store.ReadInteger(section, "Height", form.height());
+        width = width > 0 ? width : form.width();
+        height = height > 0 ? height : form.height();
+        if (screen != nullptr) {
+            // a window larger than the screen could never be seen whole or moved
+            const QSize available = screen->availableGeometry().size();
+            width = std::min(width, available.width());
+            height = std::min(height, available.height());
+        }
+        form.resize(width, height);
     }
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (screen != nullptr)
         topLeft = KeepReachable(topLeft, screen->size());
     form.move(topLeft);
     if (withVisible)
@@ -68,6 +78,12 @@ void RestoreFormPlacement(QWidget& form, bool withVisible, bool withSize) {
 
 void SaveFormPlacement(const QWidget& form) {
     TRegIniFile store(Shell().SettingsKeyName);
+    store.BeginUpdate();
+    SaveFormPlacement(form, store);
+    store.EndUpdate();
+}
+
+void SaveFormPlacement(const QWidget& form, TRegIniFile& store) {
     const std::string section = form.objectName().toStdString();
     const bool normal = stateCode(form.windowState()) == kNormal;
     const QRect normalGeometry = form.normalGeometry();

@@ -3,6 +3,7 @@
 #include "app/RoughForm.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/Beep.h"
+#include "platform/RegIniFile.h"
 #include "report/QxReporter.h"
 #include "shell/Folders.h"
 #include "shell/Startup.h"
@@ -13,7 +14,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -346,10 +349,14 @@ TEST_F(MainFormTest, AnUnreadableTextIsReportedOncePerUserAction) {
     EXPECT_EQ(form_->StatusText(0), "Solved...");
 }
 
-TEST_F(MainFormTest, OpeningAMissingCaseFileGivesTheDefaults) {
+TEST_F(MainFormTest, OpenWithNoSavedCaseKeepsTheInputsAndSaysSo) {
+    Shell().UserDataFolder = folder_.path().toStdString() + "/";
     typeValue(1, QStringLiteral("30"));
     form_->Open1->trigger();
-    EXPECT_EQ(value(1), "24.000");
+    EXPECT_EQ(value(1), "30.000");
+    EXPECT_EQ(form_->StatusText(0), "Modified...") << "nothing was opened, nothing solved";
+    EXPECT_EQ(form_->StatusBar1->currentMessage(),
+              QStringLiteral("No saved case (%1/Corvel.ini does not exist)").arg(folder_.path()));
     EXPECT_TRUE(errors_.empty());
 }
 
@@ -600,6 +607,107 @@ TEST_F(MainFormTest, ReportWindowKeepsItsFontAndSizeInTheUserSettings) {
     TReportForm report(std::make_shared<RegistryReportSettings>());
     EXPECT_EQ(report.RichEdit1->font().family(), "DejaVu Serif");
     EXPECT_EQ(report.RichEdit1->font().pointSize(), 13);
+}
+
+} // namespace
+} // namespace corvel
+
+#include "FileReplacements.h"
+#include "shell/Placement.h"
+
+#include <sys/stat.h>
+
+namespace corvel {
+namespace {
+
+/// The case file of the File menu with a user's data folder of the test's own.
+class CaseFileMenuTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(userFolder_.isValid());
+        Shell().UserDataFolder = userFolder_.path().toStdString() + "/";
+        Shell().ProgramInstalled = false;
+        MainFormTest::SetUp();
+    }
+    void TearDown() override {
+        Shell().ProgramInstalled = false;
+        MainFormTest::TearDown();
+    }
+    QString programFile() const { return folder_.filePath(QStringLiteral("Corvel.ini")); }
+    QString userFile() const { return userFolder_.filePath(QStringLiteral("Corvel.ini")); }
+    static void write(const QString& path, const char* text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    QTemporaryDir userFolder_;
+};
+
+TEST_F(CaseFileMenuTest, OpenReadsTheUsersCopyWhenTheProgramFolderHasNoneAndSaysWhich) {
+    write(userFile(), "[Store]\nQ=0.030000\n");
+    form_->Open1->trigger();
+    EXPECT_EQ(value(1), "30.000");
+    EXPECT_EQ(form_->StatusText(0), "Solved...");
+    EXPECT_EQ(form_->StatusBar1->currentMessage(), "Case opened from " + userFile());
+}
+
+TEST_F(CaseFileMenuTest, SaveReplacesTheCaseFileOnceWithAllFourKeys) {
+    write(programFile(), "[Store]\nQ=0.030000\n");
+    test::FileReplacements replacements(folder_.path().toStdString(), "Corvel.ini");
+    ASSERT_TRUE(replacements.watching());
+    form_->Save1->trigger();
+    EXPECT_EQ(replacements.count(), 1);
+    EXPECT_EQ(form_->StatusBar1->currentMessage(), "Case saved in " + programFile());
+    QFile file(programFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "[Store]\nQ=0.024000\nd=0.100000\nt=9.000000\nk=0.000030\n");
+}
+
+TEST_F(CaseFileMenuTest, AnInstalledCopyKeepsItsCaseInTheUsersFolderOnly) {
+    Shell().ProgramInstalled = true;
+    write(programFile(), "[Store]\nQ=0.030000\n"); // left beside the program by an old version
+    form_->Open1->trigger();
+    EXPECT_EQ(value(1), "24.000") << "the copy beside the program is not read";
+    EXPECT_EQ(form_->StatusBar1->currentMessage(),
+              "No saved case (" + userFile() + " does not exist)");
+    typeValue(1, QStringLiteral("40"));
+    form_->Save1->trigger();
+    EXPECT_EQ(form_->StatusBar1->currentMessage(), "Case saved in " + userFile());
+    QFile beside(programFile());
+    ASSERT_TRUE(beside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(beside.readAll(), "[Store]\nQ=0.030000\n") << "nothing is written beside it";
+    typeValue(1, QStringLiteral("50"));
+    form_->Open1->trigger();
+    EXPECT_EQ(value(1), "40.000");
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(CaseFileMenuTest, AFifoInPlaceOfTheCaseFileIsRefusedWithoutHanging) {
+    ASSERT_EQ(::mkfifo(programFile().toLocal8Bit().constData(), 0644), 0);
+    form_->Open1->trigger();
+    form_->Save1->trigger();
+    EXPECT_EQ(errors_,
+              (std::vector<std::string>{"Unable to read " + programFile().toStdString(),
+                                        "Unable to write to " + programFile().toStdString()}));
+    EXPECT_EQ(value(1), "24.000");
+}
+
+TEST_F(CaseFileMenuTest, ClosingWritesTheWindowsSettingsInOneReplacement) {
+    const QString settingsFile =
+        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-main-test")).fileName();
+    const QFileInfo settings(settingsFile);
+    ASSERT_TRUE(QDir().mkpath(settings.absolutePath()));
+    test::FileReplacements replacements(settings.absolutePath().toStdString(),
+                                        settings.fileName().toStdString());
+    ASSERT_TRUE(replacements.watching());
+    typeValue(4, QStringLiteral("60"));
+    form_->close();
+    EXPECT_EQ(replacements.count(), 1);
+    const TRegIniFile store(kSettingsKey);
+    EXPECT_EQ(store.ReadFloat("Settings", "t", 0), 60);
+    EXPECT_EQ(store.ReadInteger("MainForm", "Width", 0), form_->width());
+    EXPECT_EQ(store.ReadInteger("Settings", "Col0", 0), grid().ColWidths(0));
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -392,6 +394,88 @@ TEST_F(IniFileTest, WritersInSeveralProcessesLoseNoKey) {
         for (int k = 0; k < kKeys; ++k)
             EXPECT_EQ(
                 ini.GetInteger("Shared", "p" + std::to_string(p) + "k" + std::to_string(k), -1), k);
+}
+
+TEST_F(IniFileTest, EveryKindOfLineEndEndsALine) {
+    const struct {
+        const char* name;
+        std::string text;
+        std::string afterWrite;
+    } rows[] = {
+        {"LF", "[S]\na=1\nb=2\n", "[S]\na=1\nb=2\nc=3\n"},
+        {"CR LF", "[S]\r\na=1\r\nb=2\r\n", "[S]\r\na=1\r\nb=2\r\nc=3\r\n"},
+        {"lone CR", "[S]\ra=1\rb=2\r", "[S]\ra=1\rb=2\rc=3\r"},
+        {"lone CR, no last line end", "[S]\ra=1\rb=2", "[S]\ra=1\rb=2\rc=3"},
+        {"mixed", "[S]\ra=1\r\nb=2\n", "[S]\ra=1\r\nb=2\nc=3\r"},
+    };
+    for (const auto& row : rows) {
+        fileWith(row.text);
+        TIniFile ini(path);
+        EXPECT_EQ(ini.GetString("S", "a", ""), "1") << row.name;
+        EXPECT_EQ(ini.GetString("S", "b", ""), "2") << row.name;
+        TStrings keys;
+        ini.ListKeys("S", keys);
+        EXPECT_EQ(keys, (TStrings{"a", "b"})) << row.name;
+        ini.PutString("S", "c", "3");
+        EXPECT_EQ(ReadFile(path), row.afterWrite) << row.name;
+    }
+    fileWith("[S]\ra=1\r");
+    TIniFile(path).PutString("T", "x", "9");
+    EXPECT_EQ(ReadFile(path), "[S]\ra=1\r[T]\rx=9\r");
+}
+
+/// Reads and writes a path that is no regular file through the store; exits 0 when the reads
+/// gave the defaults and the write raised its error. An alarm ends the child should it hang.
+[[noreturn]] void useNonRegularFile(const std::string& path) {
+    ::alarm(5);
+    TIniFile ini(path);
+    TStrings sections{"stale"};
+    ini.ListSections(sections);
+    bool ok = ini.GetString("Store", "Q", "dflt") == "dflt" && sections.empty();
+    try {
+        ini.PutString("Store", "Q", "1");
+        ok = false;
+    } catch (const EIniFileException& error) {
+        ok = ok && error.message() == "Unable to write to " + path;
+    }
+    std::_Exit(ok ? 0 : 1);
+}
+
+TEST_F(IniFileTest, AFifoOrADeviceReadsAsEmptyAndIsNeverWritten) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.file("zero.ini"));
+    for (const std::string& file : {path, dir.file("zero.ini")})
+        EXPECT_EXIT(useNonRegularFile(file), ::testing::ExitedWithCode(0), "") << file;
+    std::string text;
+    EXPECT_EQ(ReadProfileFile(path, text), ProfileFileRead::Refused);
+    EXPECT_EQ(ReadProfileFile(dir.file("absent.ini"), text), ProfileFileRead::Missing);
+}
+
+TEST_F(IniFileTest, AFirstWriteMakesTheFileWholeOrNotAtAll) {
+    // An edit that is refused leaves no file behind, not even an empty one.
+    EXPECT_FALSE(UpdateProfileFile(path, [](ProfileText&) { return false; }));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(UpdateProfileFile(path, [](ProfileText& profile) {
+        return profile.setValue("S", "a", "1") && profile.setValue("S", "b", "2");
+    }));
+    EXPECT_EQ(ReadFile(path), "[S]\na=1\nb=2\n");
+}
+
+TEST_F(IniFileTest, AWriteKeepsTheFilesPermissionsAndAWriteProtectedFileIsLeftAlone) {
+    fileWith("[S]\na=1\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    TIniFile ini(path);
+    ini.PutString("S", "b", "2");
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::owner_write |
+                                                               std::filesystem::perms::group_read);
+    if (::geteuid() == 0)
+        return; // the super-user may write a write-protected file
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_THROW(ini.PutString("S", "c", "3"), EIniFileException);
+    EXPECT_EQ(ReadFile(path), "[S]\na=1\nb=2\n");
 }
 
 TEST(PrivateProfileTest, ShortBuffersAreCutSafely) {

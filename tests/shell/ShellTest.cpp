@@ -265,6 +265,85 @@ TEST_F(ShellTest, RestoredWindowIsMovedBackOnScreenAndTakesItsState) {
     EXPECT_EQ(other.windowState(), Qt::WindowNoState);
 }
 
+TEST_F(ShellTest, AStoredSizeLargerThanTheScreenIsCutToTheScreen) {
+    const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
+    TRegIniFile store(Shell().SettingsKeyName);
+    store.WriteInteger("MainForm", "Width", 100000);
+    store.WriteInteger("MainForm", "Height", available.height() + 1);
+    QWidget form;
+    form.setObjectName("MainForm");
+    form.resize(200, 100);
+    RestoreFormPlacement(form, false, true);
+    EXPECT_EQ(form.size(), available);
+}
+
+TEST_F(ShellTest, AnUpdateWritesItsValuesInOneGoAndReadsThemBeforehand) {
+    const fs::path file = config() / "Kestrone" / "batch.conf";
+    TRegIniFile store("Software\\Kestrone\\batch");
+    store.BeginUpdate();
+    store.WriteInteger("MainForm", "Left", 12);
+    store.WriteString("Settings", "Name", "pump");
+    store.WriteFloat("Settings", "Q", 0.03);
+    EXPECT_EQ(store.ReadInteger("mainform", "left", 0), 12) << "an update reads its own writes";
+    EXPECT_FALSE(fs::exists(file)) << "nothing is written before the update ends";
+    store.EndUpdate();
+    const TRegIniFile other("Software\\Kestrone\\batch");
+    EXPECT_EQ(other.ReadInteger("MainForm", "Left", 0), 12);
+    EXPECT_EQ(other.ReadString("Settings", "Name", ""), "pump");
+    EXPECT_EQ(other.ReadFloat("Settings", "Q", 0), 0.03);
+
+    // A section that names a store of its own is written at once, as outside an update.
+    TRegIniFile maker("Software");
+    maker.BeginUpdate();
+    maker.WriteString("Kestrone", "user", "Ann Smith");
+    EXPECT_EQ(ReadMakerDetails("/usr/share/").user, "Ann Smith");
+    maker.EndUpdate();
+}
+
+TEST_F(ShellTest, WithoutAHomeFolderStartUpFindsNoDocumentsAndCreatesNothing) {
+    const QByteArray home = qgetenv("HOME");
+    const bool rootDocumentsBefore = fs::exists("/Documents");
+    for (const char* value : {static_cast<const char*>(nullptr), "", "relative/home"}) {
+        if (value == nullptr)
+            qunsetenv("HOME");
+        else
+            qputenv("HOME", value);
+        ShellValues values;
+        try {
+            InitFolders(values);
+            ADD_FAILURE() << "no error for HOME " << (value ? value : "unset");
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.message(), "Could not find My Documents folder location.");
+        }
+        EXPECT_TRUE(values.UserDataFolder.empty());
+    }
+    qputenv("HOME", home);
+    EXPECT_EQ(fs::exists("/Documents"), rootDocumentsBefore);
+    EXPECT_FALSE(fs::exists("relative"));
+}
+
+TEST(FolderNames, AnInstalledCopyIsKnownByItsDataFolderOrTheInstallFolder) {
+    TempDir installed, portable;
+    fs::create_directories(installed.path() / "bin");
+    fs::create_directories(installed.path() / "share" / "corvel");
+    fs::create_directories(portable.path() / "bin");
+    fs::create_directories(portable.path() / "share" / "other");
+    EXPECT_TRUE(ProgramIsInstalled(installed.file("bin") + "/"));
+    EXPECT_FALSE(ProgramIsInstalled(portable.file("bin") + "/"));
+    EXPECT_FALSE(ProgramIsInstalled(portable.path().string() + "/"));
+    EXPECT_FALSE(ProgramIsInstalled(""));
+#ifdef CORVEL_INSTALL_BINDIR
+    if (fs::is_directory(CORVEL_INSTALL_BINDIR)) {
+        EXPECT_TRUE(ProgramIsInstalled(CORVEL_INSTALL_BINDIR));
+        EXPECT_TRUE(ProgramIsInstalled(std::string(CORVEL_INSTALL_BINDIR) + "/"));
+    }
+#endif
+#ifdef CORVEL_EXECUTABLE
+    EXPECT_FALSE(ProgramIsInstalled(fs::path(CORVEL_EXECUTABLE).parent_path().string() + "/"))
+        << "a build tree keeps its case beside the program";
+#endif
+}
+
 class Thrower : public QObject {
 public:
     bool event(QEvent* event) override {

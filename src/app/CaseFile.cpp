@@ -1,0 +1,134 @@
+#include "app/CaseFile.h"
+
+#include "platform/Errors.h"
+#include "platform/PrivateProfile.h"
+#include "units/NumberText.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace corvel {
+
+namespace {
+
+constexpr const char* kSection = "Store";
+
+/// The keys of the file with the input row each value belongs to.
+struct StoredKey {
+    const char* key;
+    int row;
+    double StoredCase::*field;
+    double fallback;
+};
+
+constexpr std::array<StoredKey, 4> kStoredKeys = {{
+    {"Q", kFlowRateRow, &StoredCase::flowRate, kDefaultFlowRate},
+    {"d", kDiameterRow, &StoredCase::diameter, kDefaultDiameter},
+    {"t", kTemperatureRow, &StoredCase::temperature, kDefaultTemperature},
+    {"k", kRoughnessRow, &StoredCase::roughness, kDefaultRoughness},
+}};
+
+bool withinRow(double value, int row) {
+    const InputRowInfo& info = kInputRows[static_cast<std::size_t>(row - 1)];
+    const double lowest = std::min(0.0, info.min * info.baseScale);
+    const double highest = info.max * info.baseScale;
+    return std::isfinite(value) && value >= lowest && value <= highest;
+}
+
+bool exists(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+bool writableFolder(const std::string& folder) {
+    struct stat status {};
+    return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           ::access(folder.c_str(), W_OK) == 0;
+}
+
+} // namespace
+
+StoredCase StoredCase::Of(const FlowCase& flow) {
+    return {flow.FlowRate, flow.Diameter, flow.Temperature, flow.Roughness};
+}
+
+void StoredCase::ApplyTo(FlowCase& flow) const {
+    flow.SetInputs(flowRate, diameter, temperature, roughness);
+}
+
+StoredCase ValidStoredCase(const StoredCase& raw) {
+    StoredCase valid = raw;
+    for (const StoredKey& key : kStoredKeys)
+        if (!withinRow(valid.*key.field, key.row))
+            valid.*key.field = key.fallback;
+    return valid;
+}
+
+std::optional<StoredCase> CaseFile::Read() const {
+    std::string text;
+    switch (ReadProfileFile(path_, text)) {
+    case ProfileFileRead::Missing:
+        return std::nullopt;
+    case ProfileFileRead::Refused:
+        throw Exception("Unable to read " + path_);
+    case ProfileFileRead::Read:
+        break;
+    }
+    const ProfileText profile(std::move(text));
+    StoredCase stored;
+    for (const StoredKey& key : kStoredKeys) {
+        std::string value;
+        if (!profile.find(kSection, key.key, value))
+            continue;
+        try {
+            stored.*key.field = readReal(value);
+        } catch (const EConvertError&) {
+            // an unreadable text keeps the default
+        }
+    }
+    return ValidStoredCase(stored);
+}
+
+void CaseFile::Write(const StoredCase& stored) const {
+    const bool written = UpdateProfileFile(path_, [&](ProfileText& profile) {
+        for (const StoredKey& key : kStoredKeys)
+            // Six decimals at least, as the file has always had, and more where a value needs
+            // them to come back exactly (a roughness of 0.0003 mm would otherwise return as 0).
+            if (!profile.setValue(kSection, key.key, exactFixedText(stored.*key.field, 6)))
+                return false;
+        return true;
+    });
+    if (!written)
+        throw Exception("Unable to write to " + path_);
+}
+
+CaseFilePlaces CaseFilePlaces::Find(const std::string& programFolder, bool programInstalled,
+                                    const std::string& userFolder) {
+    if (programInstalled)
+        return {{}, userFolder, false};
+    return {programFolder, userFolder, !programFolder.empty() && writableFolder(programFolder)};
+}
+
+std::string CaseFilePlaces::SaveTarget() const {
+    const bool besideProgram = !programFolder.empty() && programFolderWritable;
+    return (besideProgram ? programFolder : userFolder) + kCaseFileName;
+}
+
+std::string CaseFilePlaces::OpenSource() const {
+    const std::string saved = SaveTarget();
+    if (exists(saved))
+        return saved;
+    for (const std::string* folder : {&programFolder, &userFolder}) {
+        if (folder->empty())
+            continue;
+        const std::string other = *folder + kCaseFileName;
+        if (exists(other))
+            return other;
+    }
+    return saved;
+}
+
+} // namespace corvel

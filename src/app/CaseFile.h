@@ -1,0 +1,82 @@
+#pragma once
+
+// The case file: the four stored inputs of a flow case, kept in section "Store" of an ini file
+// as the keys "Q" (flowrate, m³/s), "d" (diameter, m), "t" (temperature, °C) and "k" (roughness,
+// m), each a decimal text with at least six decimals and as many more as bring the value back
+// exactly. One read checks every value against its input row; one write replaces the file with
+// all four keys at once, so that a kill at any moment leaves the old case or the new one.
+// Any path will do: the fixed "Corvel.ini" of the File menu is one of them.
+
+#include "app/FlowCase.h"
+
+#include <optional>
+#include <string>
+
+namespace corvel {
+
+/// The name of the case file of the File menu.
+inline constexpr const char* kCaseFileName = "Corvel.ini";
+
+/// The four inputs a case file keeps, in base units.
+struct StoredCase {
+    double flowRate = kDefaultFlowRate;       ///< m³/s
+    double diameter = kDefaultDiameter;       ///< m
+    double temperature = kDefaultTemperature; ///< °C
+    double roughness = kDefaultRoughness;     ///< m
+
+    /// The four inputs of `flow` as they stand.
+    static StoredCase Of(const FlowCase& flow);
+    /// Sets the inputs of `flow`, which derives its area and velocity from them.
+    void ApplyTo(FlowCase& flow) const;
+
+    bool operator==(const StoredCase&) const = default;
+};
+
+/// `raw` with every value that makes no sense replaced by its default: one that is not finite
+/// or lies outside its input row's range. A stored flowrate, diameter or roughness may also be 0
+/// (six decimals round what the grid admits down to 0), so their ranges start at 0.
+StoredCase ValidStoredCase(const StoredCase& raw);
+
+/// One case file at a path of the caller's choosing.
+class CaseFile {
+public:
+    explicit CaseFile(std::string path) : path_(std::move(path)) {}
+
+    const std::string& path() const { return path_; }
+
+    /// The stored case, each missing or unreadable key or value out of range taking its
+    /// default; empty when there is no file. Throws Exception "Unable to read <file>" when the
+    /// file cannot be read or is no regular file (a FIFO or a device is never opened).
+    std::optional<StoredCase> Read() const;
+
+    /// Writes the four keys of `stored` in one replacement of the file, keeping every other line
+    /// of it. Throws Exception "Unable to write to <file>" when that fails; the old file is then
+    /// unchanged.
+    void Write(const StoredCase& stored) const;
+
+private:
+    std::string path_;
+};
+
+/// The two places a case file of the File menu can be in.
+struct CaseFilePlaces {
+    /// The program's folder with its trailing separator: where a build tree or a portable copy
+    /// keeps its case. Empty for an installed copy, which never keeps a case beside itself.
+    std::string programFolder;
+    /// The user's data folder with its trailing separator.
+    std::string userFolder;
+    /// Save may write in the program's folder.
+    bool programFolderWritable = false;
+
+    /// The places of a program in `programFolder`, the program folder's writability found out.
+    static CaseFilePlaces Find(const std::string& programFolder, bool programInstalled,
+                               const std::string& userFolder);
+
+    /// Where Save writes: the program's folder when it is writable, else the user's folder.
+    std::string SaveTarget() const;
+    /// Where Open reads: the file Save writes when it exists, else the file in the other place
+    /// when that one exists, else (no case anywhere) the file Save writes.
+    std::string OpenSource() const;
+};
+
+} // namespace corvel

@@ -2,6 +2,7 @@
 
 #include "physics/QxFlow.h"
 #include "physics/QxWater.h"
+#include "physics/Validity.h"
 #include "platform/Errors.h"
 #include "platform/FloatFaults.h"
 #include "units/NumberText.h"
@@ -119,13 +120,21 @@ double FlowCase::InputValue(int row) const {
     return const_cast<FlowCase*>(this)->InputValue(row);
 }
 
-std::string FlowCase::InputText(int row, double value) {
+std::string FlowCase::InputText(int row, double value, const UnitChoices& units) {
+    const Quantity quantity = InputQuantity(row);
+    if (!units.isDesigned(quantity))
+        return units.text(quantity, value);
     const InputRowInfo& info = rowInfo(row);
     return formatText(info.showFormat, {value * info.displayScale});
 }
 
-double FlowCase::ReadInputText(int row, std::string_view text) {
+double FlowCase::ReadInputText(int row, std::string_view text, const UnitChoices& units) {
     const double value = readReal(text);
+    const Quantity quantity = InputQuantity(row);
+    if (!units.isDesigned(quantity)) {
+        FloatFaultScope scope;
+        return scope.result(units.fromDisplay(quantity, value));
+    }
     const double scale = rowInfo(row).baseScale;
     return scale == 1 ? value : value * scale;
 }
@@ -136,7 +145,7 @@ void FlowCase::ReadInputs(const InputTexts& texts) {
         const ShownInput& shown = shown_[i];
         InputValue(row) = !shown.text.empty() && texts[i] == shown.text
                               ? shown.value
-                              : ReadInputText(row, texts[i]);
+                              : ReadInputText(row, texts[i], Units);
     }
 }
 
@@ -145,7 +154,7 @@ InputTexts FlowCase::ShowInputs() {
     for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
         const auto i = static_cast<std::size_t>(row - 1);
         const double value = InputValue(row);
-        texts[i] = InputText(row, value);
+        texts[i] = InputText(row, value, Units);
         shown_[i] = {texts[i], value};
     }
     return texts;
@@ -207,16 +216,30 @@ void FlowCase::PickPipeSize() {
 SolveOutcome FlowCase::Solve(const std::function<void()>& publish) {
     try {
         const double T = Temperature;
-        Density = WaterDensity(T);
-        SpecificHeat = WaterSpecificHeat(T);
-        Viscosity = WaterViscosity(T);
-        Conductivity = WaterConductivity(T);
-        // The same arithmetic as WaterPrandtl(T) and WaterEnthalpy(T), without evaluating
-        // the three properties again.
-        Prandtl = PrandtlFrom(SpecificHeat, Viscosity, Conductivity);
-        Enthalpy = EnthalpyFrom(T, SpecificHeat);
-        VapourPressure = WaterVapourPressure(T);
-        Diffusion = WaterDiffusionCoefficient(T);
+        if (Water == WaterModel::Simple) {
+            Density = WaterDensity(T);
+            SpecificHeat = WaterSpecificHeat(T);
+            Viscosity = WaterViscosity(T);
+            Conductivity = WaterConductivity(T);
+            // The same arithmetic as WaterPrandtl(T) and WaterEnthalpy(T), without evaluating
+            // the three properties again.
+            Prandtl = PrandtlFrom(SpecificHeat, Viscosity, Conductivity);
+            Enthalpy = EnthalpyFrom(T, SpecificHeat);
+            VapourPressure = WaterVapourPressure(T);
+            Diffusion = WaterDiffusionCoefficient(T);
+            Boiling = LinePressure < VapourPressure;
+        } else {
+            const WaterState water = LiquidWater(Water, T, LinePressure);
+            Density = water.density;
+            SpecificHeat = water.specificHeat;
+            Viscosity = water.viscosity;
+            Conductivity = water.conductivity;
+            Prandtl = water.prandtl;
+            Enthalpy = water.enthalpy;
+            VapourPressure = water.vapourPressure;
+            Diffusion = water.diffusion;
+            Boiling = water.boiling;
+        }
         UpdateArea();
         {
             FloatFaultScope scope;
@@ -241,6 +264,27 @@ SolveOutcome FlowCase::Solve(const std::function<void()>& publish) {
         setRecoveryInputs();
         return {false, "Unknown error."};
     }
+}
+
+std::vector<ValidityNote> FlowCase::Notes() const {
+    // A derived flowrate, velocity or diameter is checked against its row's range as the grid
+    // would show it, in the designed unit.
+    const auto outside = [this](int row) {
+        const InputRowInfo& info = rowInfo(row);
+        const double shown = InputValue(row) * info.displayScale;
+        return !(shown >= info.min && shown <= info.max);
+    };
+    ValidityCase c;
+    c.temperature = Temperature;
+    c.reynolds = Reynolds;
+    c.relativeRoughness = Diameter > 0 ? Roughness / Diameter : 0;
+    c.velocity = Velocity;
+    c.boiling = Boiling;
+    c.water = Water;
+    c.flowRateOutOfRange = Derived == 1 && outside(kFlowRateRow);
+    c.velocityOutOfRange = Derived == 0 && outside(kVelocityRow);
+    c.diameterOutOfRange = Derived == 2 && outside(kDiameterRow);
+    return ValidityNotes(c);
 }
 
 void FlowCase::setRecoveryInputs() {

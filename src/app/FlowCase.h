@@ -5,12 +5,16 @@
 // Plain C++: the main window owns one and only moves texts between it and its widgets.
 
 #include "app/InputRows.h"
+#include "physics/Validity.h"
+#include "physics/WaterProperties.h"
+#include "units/UnitChoices.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvel {
 
@@ -71,10 +75,12 @@ public:
     /// The case field shown in input row `row` (1 to 5), in base units.
     double& InputValue(int row);
     double InputValue(int row) const;
-    /// The grid text of row `row` for a value in base units.
-    static std::string InputText(int row, double value);
-    /// The value in base units of a grid text of row `row`; throws EConvertError.
-    static double ReadInputText(int row, std::string_view text);
+    /// The grid text of row `row` for a value in base units, in the unit `units` choose for
+    /// the row (the designed unit by default).
+    static std::string InputText(int row, double value, const UnitChoices& units = {});
+    /// The value in base units of a grid text of row `row` in the unit `units` choose for it;
+    /// throws EConvertError.
+    static double ReadInputText(int row, std::string_view text, const UnitChoices& units = {});
 
     /// Recomputes after the user committed `row` (ReadInputs already done): the two most
     /// recently edited of flowrate, velocity and diameter stay, the third follows.
@@ -113,6 +119,20 @@ public:
     double VapourPressure = 0; ///< kPa
     double Diffusion = 0;      ///< cm²/s
     std::int32_t Regime = 0;
+    /// Whether the line pressure lies below the saturation pressure at the mean temperature:
+    /// the water would boil, and the properties are those of saturated liquid.
+    bool Boiling = false;
+
+    /// The units the grid shows the five inputs in; the case itself keeps base units.
+    UnitChoices Units;
+    /// Which formulas give the water properties.
+    WaterModel Water = WaterModel::Simple;
+    /// Absolute pressure in the pipe [kPa]; the reference properties are taken at it.
+    double LinePressure = kStandardLinePressure;
+
+    /// The notes the last solve earns: where a figure is less reliable than usual.
+    std::vector<ValidityNote> Notes() const;
+
     /// Q, D and V, most recently edited first; the first two are given.
     std::string EditOrder = "QDV";
     /// 0: velocity is derived, 1: flowrate, 2: diameter.

@@ -21,10 +21,32 @@ std::string InputGridLine(const InputRowInfo& row) {
            limitText(row.min) + "; " + limitText(row.max);
 }
 
-std::vector<std::string> InputGridLines() {
+std::pair<double, double> InputRange(int row, const UnitChoices& units) {
+    const InputRowInfo& info = kInputRows[static_cast<std::size_t>(row - 1)];
+    const Quantity quantity = InputQuantity(row);
+    if (units.isDesigned(quantity))
+        return {info.min, info.max};
+    // The limits are decimal numbers of the designed unit; the case values they stand for are
+    // converted into the chosen unit.
+    const UnitChoices designed;
+    return {units.toDisplay(quantity, designed.fromDisplay(quantity, info.min)),
+            units.toDisplay(quantity, designed.fromDisplay(quantity, info.max))};
+}
+
+std::string InputGridLine(int row, const UnitChoices& units) {
+    const InputRowInfo& info = kInputRows[static_cast<std::size_t>(row - 1)];
+    const Quantity quantity = InputQuantity(row);
+    if (units.isDesigned(quantity))
+        return InputGridLine(info);
+    const auto [low, high] = InputRange(row, units);
+    return std::string(info.caption) + "; " + units.format(quantity) + "; " +
+           units.label(quantity) + "; NPE; " + limitText(low) + "; " + limitText(high);
+}
+
+std::vector<std::string> InputGridLines(const UnitChoices& units) {
     std::vector<std::string> lines{kInputGridHeader};
-    for (const InputRowInfo& row : kInputRows)
-        lines.push_back(InputGridLine(row));
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        lines.push_back(InputGridLine(row, units));
     return lines;
 }
 

@@ -5,9 +5,11 @@
 // grid's definition lines are generated from it.
 
 #include "units/QxConv.h"
+#include "units/UnitChoices.h"
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvel {
@@ -37,6 +39,13 @@ struct InputRowInfo {
     UnitCategory category;
 };
 
+/// The quantity whose unit row `row` (1 to 5) is shown in.
+constexpr Quantity InputQuantity(int row) {
+    constexpr Quantity kQuantities[] = {Quantity::Flow, Quantity::Velocity, Quantity::Diameter,
+                                        Quantity::Temperature, Quantity::Roughness};
+    return kQuantities[row - 1];
+}
+
 /// Rows 1 to 5 of the input grid (index 0 holds row 1).
 inline constexpr std::array<InputRowInfo, 5> kInputRows = {{
     // l/s and mm are read back scaled by 0.001, not divided by 1000.
@@ -56,7 +65,15 @@ inline constexpr const char* kInputGridHeader = "Property; Value; Units";
 /// "Water Flowrate; %0.4f; l/s; NPE; 0.01; 5000".
 std::string InputGridLine(const InputRowInfo& row);
 
+/// The definition line of input row `row` (1 to 5) in the unit `units` choose for it: in its
+/// designed unit exactly InputGridLine; in another unit that unit's format and label, and the
+/// row's range converted into it.
+std::string InputGridLine(int row, const UnitChoices& units);
+
+/// The range of input row `row` in the unit `units` choose for it: {min, max}.
+std::pair<double, double> InputRange(int row, const UnitChoices& units);
+
 /// The input grid's definition lines, the header first and then rows 1 to 5.
-std::vector<std::string> InputGridLines();
+std::vector<std::string> InputGridLines(const UnitChoices& units = {});
 
 } // namespace corvel

@@ -7,7 +7,7 @@ namespace corvel {
 
 namespace {
 
-struct ResultLine {
+struct ResultFormat {
     const char* caption;
     const char* format;
     const char* units;
@@ -16,7 +16,7 @@ struct ResultLine {
 };
 
 // Viscosity and conductivity are listed ×1e6 (mg/m-s and mW/m-K). The regime row has no field.
-const std::array<ResultLine, kResultCount> kResultLines = {{
+const std::array<ResultFormat, kResultCount> kResultLines = {{
     {"Velocity", "%0.2f", "m/s", &FlowCase::Velocity, 1},
     {"Density", "%0.1f", "kg/m³", &FlowCase::Density, 1},
     {"Heat Capacity", "%0.3f", "kJ/kg·K", &FlowCase::SpecificHeat, 1},
@@ -54,7 +54,7 @@ ResultRows InitialResultRows() {
 std::array<double, kResultCount> ResultValues(const FlowCase& flowCase) {
     std::array<double, kResultCount> values{};
     for (std::size_t i = 0; i < kResultCount; ++i) {
-        const ResultLine& line = kResultLines[i];
+        const ResultFormat& line = kResultLines[i];
         values[i] = line.field ? flowCase.*line.field * line.scale : flowCase.Regime;
     }
     return values;
@@ -63,7 +63,7 @@ std::array<double, kResultCount> ResultValues(const FlowCase& flowCase) {
 std::array<std::string, kResultCount> ResultValueTexts(const FlowCase& flowCase) {
     std::array<std::string, kResultCount> texts;
     for (std::size_t i = 0; i < kResultCount; ++i) {
-        const ResultLine& line = kResultLines[i];
+        const ResultFormat& line = kResultLines[i];
         texts[i] = line.field ? formatText(line.format, {flowCase.*line.field * line.scale})
                               : formatText(line.format, {RegimeName(flowCase.Regime)});
     }

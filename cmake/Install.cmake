@@ -19,20 +19,50 @@ if(CORVEL_BUILD_GUI)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 
-# Debian keeps man pages gzipped; dh_compress does that for debhelper builds, we do it here.
+# Man pages. A copy filled in with this build's prefix serves `man -l` and the tests; the
+# installed pages are filled in at install time with the prefix actually installed to.
+set(CORVEL_HELP_PAGE ${CMAKE_INSTALL_FULL_DATADIR}/corvel/Help/index.htm)
+set(man_templates ${PROJECT_SOURCE_DIR}/data/man/corvel-solve.1.in)
+if(CORVEL_BUILD_GUI)
+    list(APPEND man_templates ${PROJECT_SOURCE_DIR}/data/man/corvel.1.in)
+endif()
+foreach(template ${man_templates})
+    get_filename_component(page ${template} NAME_WLE)
+    configure_file(${template} ${CMAKE_BINARY_DIR}/data/man/${page} @ONLY)
+endforeach()
 find_program(CORVEL_GZIP gzip)
-set(man_page ${PROJECT_SOURCE_DIR}/data/man/corvel-solve.1)
+install(CODE "
+    set(CORVEL_MAN_TEMPLATES \"${man_templates}\")
+    set(CORVEL_MAN_WORK_DIR \"${CMAKE_BINARY_DIR}/data/man/installed\")
+    set(CORVEL_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
+    set(CORVEL_MANDIR \"${CMAKE_INSTALL_MANDIR}\")
+    set(CORVEL_GZIP \"${CORVEL_GZIP}\")
+    set(PROJECT_VERSION \"${PROJECT_VERSION}\")")
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/InstallManPages.cmake)
+
+# Debian's documentation of the package: the copyright file (machine-readable) and the
+# changelog, written from NEWS.md. The folder is the package's name, not the project's.
+set(CORVEL_MAINTAINER "Kestrone <corvel@kestrone.invalid>")
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/corvel)
+install(FILES ${PROJECT_SOURCE_DIR}/data/doc/copyright DESTINATION ${doc_dir})
+set(changelog ${CMAKE_BINARY_DIR}/data/changelog)
+add_custom_command(OUTPUT ${changelog}
+    COMMAND ${CMAKE_COMMAND} -DNEWS=${PROJECT_SOURCE_DIR}/NEWS.md -DOUTPUT=${changelog}
+            -DPACKAGE=corvel -DVERSION=${PROJECT_VERSION} -DMAINTAINER=${CORVEL_MAINTAINER}
+            -P ${PROJECT_SOURCE_DIR}/cmake/DebianChangelog.cmake
+    DEPENDS ${PROJECT_SOURCE_DIR}/NEWS.md ${PROJECT_SOURCE_DIR}/cmake/DebianChangelog.cmake
+    COMMENT "Writing the Debian changelog from NEWS.md"
+    VERBATIM)
 if(CORVEL_GZIP)
-    set(man_page_gz ${CMAKE_BINARY_DIR}/data/corvel-solve.1.gz)
-    add_custom_command(OUTPUT ${man_page_gz}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/data
-        COMMAND ${CORVEL_GZIP} -9 -n -c ${man_page} > ${man_page_gz}
-        DEPENDS ${man_page}
-        COMMENT "Compressing the corvel-solve man page")
-    add_custom_target(corvel_man_page ALL DEPENDS ${man_page_gz})
-    install(FILES ${man_page_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    add_custom_command(OUTPUT ${changelog}.gz
+        COMMAND ${CORVEL_GZIP} -9 -n -c ${changelog} > ${changelog}.gz
+        DEPENDS ${changelog}
+        COMMENT "Compressing the Debian changelog")
+    add_custom_target(corvel_changelog ALL DEPENDS ${changelog}.gz)
+    install(FILES ${changelog}.gz DESTINATION ${doc_dir})
 else()
-    install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    add_custom_target(corvel_changelog ALL DEPENDS ${changelog})
+    install(FILES ${changelog} DESTINATION ${doc_dir})
 endif()
 
 # Debian package: `cpack` in the build folder writes corvel_<version>_<arch>.deb.
@@ -51,12 +81,13 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY corvel)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kestrone <corvel@kestrone.invalid>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CORVEL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Library dependencies come from dpkg-shlibdeps (package dpkg-dev); the Qt platform plugin for X
-# and a font are loaded at run time, so no library names them.
+# and a font are loaded at run time, so no library names them, and F1 opens the help page
+# through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core | fonts-freefont-ttf")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, fonts-dejavu-core | fonts-freefont-ttf, xdg-utils")
 include(CPack)

@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format libclang-rt-14-dev
     xvfb xdotool xclip imagemagick x11-utils xdg-utils poppler-utils appstream man-db desktop-file-utils
+    lintian
 )
 if [ "${1:-}" = "--runtime" ]; then
     packages=(build-essential cmake ninja-build qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev

@@ -1,8 +1,10 @@
 #include "app/Main.h"
 
+#include "app/AppIcon.h"
 #include "app/CaseFile.h"
 #include "app/RoughForm.h"
 #include "grid/QxEntryGrid.h"
+#include "platform/Errors.h"
 #include "platform/RegIniFile.h"
 #include "report/QxReporter.h"
 #include "report/ReportComposer.h"
@@ -63,6 +65,7 @@ QString qs(const std::string& text) {
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Water Flow Calculator"));
+    setWindowIcon(AppIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setMinimumSize(230, 330);
@@ -559,7 +562,12 @@ QString TMainForm::HelpPagePath() const {
 }
 
 void TMainForm::HelpActionExecute() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPagePath()));
+    // False when no program to open it was found (xdg-open missing) or it could not start.
+    const QString page = HelpPagePath();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        throw Exception("The help page " + page.toStdString() +
+                        " could not be opened: no program to show it was found. Install "
+                        "xdg-utils, or open the page in a web browser.");
 }
 
 void TMainForm::About1Click() {

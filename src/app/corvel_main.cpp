@@ -1,5 +1,6 @@
 // Start-up of the calculator: the application object, the start-up steps, the windows in their
 // order, and the event loop until the main window closes.
+#include "app/CommandLine.h"
 #include "app/Main.h"
 #include "app/ReportSettings.h"
 #include "app/RoughForm.h"
@@ -14,8 +15,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 int main(int argc, char** argv) {
+    // --help and --version are answered on the terminal, before anything needs a display.
+    if (const std::optional<int> status = corvel::CommandLine::Answer(argc, argv))
+        return *status;
     corvel::FontWarmUp fontWarmUp;
     corvel::TApplication application(argc, argv);
     // Finished before the application object goes, however main() ends.

@@ -136,7 +136,8 @@ public:
         const int regimeAbove = alongFlow_ ? kRegimeRough : kRegimeTransition;
         double a = 0, b = 0;
         bool bracketed = false;
-        for (double gap = 1e-12; gap < 0.1 && !bracketed; gap *= 1000) {
+        // The estimate is good to a few rounding errors; wider brackets only in case it is not.
+        for (double gap = 1e-14; gap < 0.1 && !bracketed; gap *= 1000) {
             a = std::max(lo, x0 * (1 - gap));
             b = std::min(hi, x0 * (1 + gap));
             bracketed = pointAt(a).regime == regimeBelow && pointAt(b).regime == regimeAbove;
@@ -310,7 +311,11 @@ SizingAnswer FindDiameter(const SizingProblem& problem, double flowRate) {
             if (std::fabs(d - previous) <= 1e-16L * d)
                 break;
         }
-        split = search.roughSwitch(scope.result(d), lo, hi);
+        const double rr = static_cast<double>(problem.roughness / d);
+        const long double reSwitch =
+            kRoughCriterion / (std::sqrt(static_cast<long double>(RoughFrictionFactor(rr))) * rr);
+        if (reSwitch > kTurbulentReynolds) // else laminar flow turns fully rough at once
+            split = search.roughSwitch(scope.result(d), lo, hi);
     }
     SizingAnswer answer;
     // Where the gradient takes the limit twice, the smaller diameter (fully rough) is the answer.

@@ -112,6 +112,15 @@ public:
         return SolvePipeRun(model_.state(point), problem_.run).totalPressureDrop;
     }
 
+    /// The size of what is measured, for telling a jump from rounding: a total may be a small
+    /// difference of large parts, whose changes scale with the parts.
+    double magnitude(const FlowPoint& point) const {
+        if (problem_.limitKind == SizingLimitKind::kPressureGradient)
+            return point.gradient;
+        const PipeRunResult r = SolvePipeRun(model_.state(point), problem_.run);
+        return std::fabs(r.frictionLoss) + r.fittingsLoss + std::fabs(r.staticPressure);
+    }
+
     /// Positive where the limit is exceeded, ≤ 0 where it is met. A gradient is compared in
     /// logarithms, where it is nearly linear in the logarithm of flowrate or diameter.
     double residual(double measured) const {
@@ -179,9 +188,10 @@ public:
         // A residual of exactly 0 is a root; otherwise the bracket is narrow, and a step across
         // it larger than the root's own slope allows is a jump of the relation.
         if ((firstMeets ? ends.f1 : ends.f2) != 0) {
-            const double other = measure(pointAt(toX(firstMeets ? ends.u2 : ends.u1)));
-            const double scale =
-                std::max({std::fabs(problem_.limit), std::fabs(answer.achieved), std::fabs(other)});
+            const FlowPoint otherPoint = pointAt(toX(firstMeets ? ends.u2 : ends.u1));
+            const double other = measure(otherPoint);
+            const double scale = std::max(
+                {std::fabs(problem_.limit), magnitude(answer.point), magnitude(otherPoint)});
             answer.inJump = std::fabs(other - answer.achieved) > kJumpTolerance * scale;
         }
         return true;

@@ -252,6 +252,29 @@ TEST(Sizing, LimitOutOfReachIsReportedInWords) {
     EXPECT_STREQ(SizingAnswer{}.failureText(), "");
 }
 
+// A falling run whose total is 0 carries its flow by gravity alone: the total there is a small
+// difference of large parts, and the bracket's step across it is no jump.
+TEST(Sizing, GravityFlowOfAFallingRunIsNoJump) {
+    SizingProblem problem;
+    problem.roughness = 0.00003;
+    problem.limitKind = SizingLimitKind::kTotalPressureDrop;
+    problem.run.length = 1000;
+    problem.run.fittings = FittingSet::parse("Entrance flush*1;Exit*1");
+    problem.run.elevationRise = -20;
+    problem.limit = 0;
+    for (const bool alongFlow : {true, false}) {
+        const SizingAnswer answer =
+            alongFlow ? FindFlowRate(problem, 0.1) : FindDiameter(problem, 0.02);
+        ASSERT_TRUE(answer.found());
+        EXPECT_FALSE(answer.inJump);
+        const PipeFlowModel model(problem.temperature, problem.roughness);
+        const double rise =
+            std::fabs(SolvePipeRun(model.state(answer.point), problem.run).staticPressure);
+        EXPECT_LE(answer.achieved, 0);
+        EXPECT_NEAR(answer.achieved, 0, 1e-8 * rise);
+    }
+}
+
 TEST(Sizing, RunThatCannotClimbHasNoFlowrateInRange) {
     SizingProblem problem;
     problem.roughness = 0.00003;

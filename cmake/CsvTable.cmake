@@ -6,6 +6,8 @@
 # TYPES gives each column's kind: s a text, d a decimal number, i a whole number. The files are
 # plain CSV (no quoted fields, no commas inside a field); any other shape stops the build with the
 # line that broke it, so a damaged table never reaches the program.
+cmake_minimum_required(VERSION 3.25) # lists keep empty fields (CMP0007)
+
 foreach(var CSV OUT HEADER TYPES ROW_TYPE FUNCTION INCLUDE)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "CsvTable.cmake: ${var} is not set")

@@ -44,6 +44,21 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
+/// A count of decimal digits only, from 0 to FittingSet::kMaxCount; false for anything else.
+bool readCount(std::string_view digits, int& count) {
+    if (digits.empty() ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    while (digits.size() > 1 && digits.front() == '0')
+        digits.remove_prefix(1);
+    if (digits.size() > 6) // past kMaxCount, and before int could overflow
+        return false;
+    count = 0;
+    for (char c : digits)
+        count = count * 10 + (c - '0');
+    return count <= FittingSet::kMaxCount;
+}
+
 std::size_t catalogueIndex(const Fitting& fitting) {
     return static_cast<std::size_t>(&fitting - Fittings().data());
 }
@@ -154,7 +169,7 @@ void FittingSet::setCount(const Fitting& fitting, int count) {
 void FittingSet::add(const Fitting& fitting, int count) {
     const int held = this->count(fitting);
     if (count < 0 || count > kMaxCount - held)
-        throw FittingError("The count of " + quoted(fitting.name) + " would pass " +
+        throw FittingError("The count of " + quoted(fitting.name) + " would exceed " +
                            std::to_string(kMaxCount) + ".");
     setCount(fitting, held + count);
 }
@@ -202,15 +217,7 @@ FittingSet FittingSet::parse(std::string_view text) {
             const std::size_t star = item.rfind('*');
             if (star != std::string_view::npos) {
                 name = trimmed(item.substr(0, star));
-                const std::string_view digits = trimmed(item.substr(star + 1));
-                // at most 6 digits keeps the value far from int overflow before the range test
-                const bool whole = !digits.empty() && digits.size() <= 6 &&
-                                   std::all_of(digits.begin(), digits.end(),
-                                               [](char c) { return c >= '0' && c <= '9'; });
-                count = 0;
-                for (char c : whole ? digits : std::string_view{})
-                    count = count * 10 + (c - '0');
-                if (!whole || count > kMaxCount)
+                if (!readCount(trimmed(item.substr(star + 1)), count))
                     throw FittingError("The count in " + quoted(item) +
                                        " must be a whole number from 0 to " +
                                        std::to_string(kMaxCount) + ".");

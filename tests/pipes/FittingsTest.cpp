@@ -120,6 +120,8 @@ TEST(FittingSet, ReadsBlanksBareNamesRepeatsAndEmptyItems) {
                                        "Exit (projecting sharp-edged or rounded)*1"},
         {"Valve gate*100000", "Valve gate standard beta=1*100000"},
         {"Valve gate*007", "Valve gate standard beta=1*7"},
+        {"Valve gate*00000000000000000042", "Valve gate standard beta=1*42"},
+        {"Valve gate*0000000", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FittingSet::parse(c.text).text(), c.canonical) << c.text;

@@ -21,7 +21,7 @@ std::string InputGridLine(const InputRowInfo& row) {
            limitText(row.min) + "; " + limitText(row.max);
 }
 
-std::pair<double, double> InputRange(int row, const UnitChoices& units) {
+std::pair<double, double> InputRowRange(int row, const UnitChoices& units) {
     const InputRowInfo& info = kInputRows[static_cast<std::size_t>(row - 1)];
     const Quantity quantity = InputQuantity(row);
     if (units.isDesigned(quantity))
@@ -38,7 +38,7 @@ std::string InputGridLine(int row, const UnitChoices& units) {
     const Quantity quantity = InputQuantity(row);
     if (units.isDesigned(quantity))
         return InputGridLine(info);
-    const auto [low, high] = InputRange(row, units);
+    const auto [low, high] = InputRowRange(row, units);
     return std::string(info.caption) + "; " + units.format(quantity) + "; " +
            units.label(quantity) + "; NPE; " + limitText(low) + "; " + limitText(high);
 }

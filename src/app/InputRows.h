@@ -71,7 +71,7 @@ std::string InputGridLine(const InputRowInfo& row);
 std::string InputGridLine(int row, const UnitChoices& units);
 
 /// The range of input row `row` in the unit `units` choose for it: {min, max}.
-std::pair<double, double> InputRange(int row, const UnitChoices& units);
+std::pair<double, double> InputRowRange(int row, const UnitChoices& units);
 
 /// The input grid's definition lines, the header first and then rows 1 to 5.
 std::vector<std::string> InputGridLines(const UnitChoices& units = {});

@@ -1,0 +1,1 @@
+corvel_add_fuzzer(fuzz_fittings fuzz_fittings.cpp corvel_pipes)

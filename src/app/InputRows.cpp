@@ -14,6 +14,18 @@ std::string limitText(double value) {
     return error == std::errc() ? std::string(buffer, end) : std::string("0");
 }
 
+/// `value` to 12 significant digits: a limit converted into another unit loses the noise of the
+/// conversion's arithmetic (−20 °C is −4 °F, not −4.000000000000001).
+double roundedLimit(double value) {
+    char buffer[64];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 12);
+    double rounded = value;
+    if (error == std::errc())
+        std::from_chars(buffer, end, rounded);
+    return rounded;
+}
+
 } // namespace
 
 std::string InputGridLine(const InputRowInfo& row) {
@@ -29,8 +41,8 @@ std::pair<double, double> InputRowRange(int row, const UnitChoices& units) {
     // The limits are decimal numbers of the designed unit; the case values they stand for are
     // converted into the chosen unit.
     const UnitChoices designed;
-    return {units.toDisplay(quantity, designed.fromDisplay(quantity, info.min)),
-            units.toDisplay(quantity, designed.fromDisplay(quantity, info.max))};
+    return {roundedLimit(units.toDisplay(quantity, designed.fromDisplay(quantity, info.min))),
+            roundedLimit(units.toDisplay(quantity, designed.fromDisplay(quantity, info.max)))};
 }
 
 std::string InputGridLine(int row, const UnitChoices& units) {

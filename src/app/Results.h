@@ -2,7 +2,10 @@
 
 // The thirteen rows of the results list and the clipboard text built from them.
 
+#include "units/UnitChoices.h"
+
 #include <array>
+#include <optional>
 #include <string>
 
 namespace corvel {
@@ -22,9 +25,14 @@ struct ResultRow {
 using ResultRows = std::array<ResultRow, kResultCount>;
 
 /// What the list shows before the first solve: every value "0", the regime "Turbulent".
-ResultRows InitialResultRows();
+ResultRows InitialResultRows(const UnitChoices& units = {});
 
-/// The rows for a solved case, each value in its display format.
+/// The quantity whose unit result line `index` is shown in; none for a line with a fixed unit
+/// (Prandtl number, diffusion coefficient, Reynolds number, friction factor, regime).
+std::optional<Quantity> ResultQuantity(std::size_t index);
+
+/// The rows for a solved case, each value in its display format and in the unit the case's
+/// unit choices give its line.
 ResultRows MakeResultRows(const FlowCase& flowCase);
 
 /// Only the value texts of those rows.

@@ -140,6 +140,11 @@ CaseReading CaseFile::ReadCase() const {
     case ProfileFileRead::Read:
         break;
     }
+    return ParseCaseText(std::move(text), path_);
+}
+
+CaseReading ParseCaseText(std::string text, const std::string& path) {
+    const std::string notACase = path + " is not a Corvel case: ";
     // The size again: the file may have grown between the two looks.
     if (text.size() > kMaxCaseFileSize)
         throw NotACaseFile(notACase + "it is larger than 1 MiB.");

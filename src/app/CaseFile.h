@@ -58,6 +58,10 @@ struct CaseReading {
 /// sections add a few kilobytes at most.
 inline constexpr std::uintmax_t kMaxCaseFileSize = 1024 * 1024;
 
+/// The case in `text`, the whole content of the file at `path` (named in the messages), read
+/// as CaseFile::ReadCase does: throws NotACaseFile when the text is no case.
+CaseReading ParseCaseText(std::string text, const std::string& path);
+
 /// One case file at a path of the caller's choosing.
 class CaseFile {
 public:

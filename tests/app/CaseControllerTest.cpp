@@ -254,6 +254,28 @@ TEST_F(CaseControllerTest, NewAndOpenAskBeforeUnsavedChangesAreLost) {
     EXPECT_TRUE(bytes(path(QStringLiteral("b.corvel"))).contains("Q=0.024000"));
 }
 
+TEST_F(CaseControllerTest, ASaveAsThatFailsIsReportedAndKeepsTheCaseAsItWas) {
+    const QString file = path(QStringLiteral("no folder/x.corvel"));
+    saveAs(file);
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0], "Unable to write to " + file.toStdString());
+    EXPECT_EQ(title(), baseTitle());
+    EXPECT_TRUE(form_->Cases->recent().paths().empty());
+}
+
+TEST_F(CaseControllerTest, ASaveOnClosingThatFailsKeepsTheWindow) {
+    QTemporaryDir gone;
+    const QString file = gone.path() + QStringLiteral("/line.corvel");
+    saveAs(file);
+    typeValue(kFlowRateRow, QStringLiteral("30"));
+    ASSERT_TRUE(gone.remove());
+    plannedAnswer_ = QMessageBox::Save;
+    EXPECT_FALSE(form_->close()) << "the changes would be lost";
+    EXPECT_TRUE(form_->isVisible());
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(title(), baseTitle() + " - line.corvel*");
+}
+
 struct BadFileRow {
     const char* name;
     QByteArray text;

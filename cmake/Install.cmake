@@ -6,6 +6,9 @@ set(CORVEL_APP_ID io.github.kestrone.corvel)
 if(CORVEL_BUILD_GUI)
     install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/corvel.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    # The case files' type, so that a file manager opens a .corvel file with corvel.
+    install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/corvel-mime.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME corvel.xml)
     install(FILES ${PROJECT_SOURCE_DIR}/data/icons/corvel.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
     # The PNG is drawn from the SVG by data/icons/render.sh and kept in the tree, so that the

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,6 +92,97 @@ std::optional<StoredCase> CaseFile::Read() const {
         }
     }
     return ValidStoredCase(stored);
+}
+
+namespace {
+
+/// Whether `text` is well-formed UTF-8 without NUL bytes: what a text file written by hand or
+/// by this program is.
+bool plainText(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == 0)
+            return false;
+        if (byte < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = byte >= 0xF0 && byte <= 0xF4   ? 4
+                                   : byte >= 0xE0                 ? 3
+                                   : byte >= 0xC2 && byte <= 0xDF ? 2
+                                                                  : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
+CaseReading CaseFile::ReadCase() const {
+    const std::string notACase = path_ + " is not a Corvel case: ";
+    struct stat status {};
+    if (::stat(path_.c_str(), &status) != 0)
+        throw NotACaseFile(path_ + " does not exist.");
+    if (S_ISREG(status.st_mode) && static_cast<std::uintmax_t>(status.st_size) > kMaxCaseFileSize)
+        throw NotACaseFile(notACase + "it is larger than 1 MiB.");
+    std::string text;
+    switch (ReadProfileFile(path_, text)) {
+    case ProfileFileRead::Missing:
+        throw NotACaseFile(path_ + " does not exist.");
+    case ProfileFileRead::Refused:
+        throw NotACaseFile("Unable to read " + path_ + ".");
+    case ProfileFileRead::Read:
+        break;
+    }
+    return ParseCaseText(std::move(text), path_);
+}
+
+CaseReading ParseCaseText(std::string text, const std::string& path) {
+    const std::string notACase = path + " is not a Corvel case: ";
+    // The size again: the file may have grown between the two looks.
+    if (text.size() > kMaxCaseFileSize)
+        throw NotACaseFile(notACase + "it is larger than 1 MiB.");
+    if (!plainText(text))
+        throw NotACaseFile(notACase + "it holds binary data.");
+    const ProfileText profile(std::move(text));
+    // Section names match without regard to case, as every read of the file does.
+    const std::vector<std::string> sections = profile.sectionNames();
+    const bool hasSection = std::any_of(sections.begin(), sections.end(), [](const auto& name) {
+        return std::equal(name.begin(), name.end(), std::string_view(kSection).begin(),
+                          std::string_view(kSection).end(), [](char a, char b) {
+                              return std::tolower(static_cast<unsigned char>(a)) ==
+                                     std::tolower(static_cast<unsigned char>(b));
+                          });
+    });
+    if (!hasSection)
+        throw NotACaseFile(notACase + "it has no [Store] section.");
+    CaseReading reading;
+    for (const StoredKey& key : kStoredKeys) {
+        std::string value;
+        if (!profile.find(kSection, key.key, value)) {
+            reading.fellBack.emplace_back(key.key);
+            continue;
+        }
+        double number = 0;
+        try {
+            number = readReal(value);
+        } catch (const EConvertError&) {
+            throw NotACaseFile(notACase + "the value of " + key.key + " is not a number.");
+        }
+        if (withinRow(number, key.row)) {
+            reading.stored.*key.field = number;
+        } else {
+            reading.stored.*key.field = key.fallback;
+            reading.fellBack.emplace_back(key.key);
+        }
+    }
+    return reading;
 }
 
 void CaseFile::Write(const StoredCase& stored) const {

@@ -9,8 +9,12 @@
 
 #include "app/FlowCase.h"
 
+#include "platform/Errors.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace corvel {
 
@@ -37,6 +41,27 @@ struct StoredCase {
 /// (six decimals round what the grid admits down to 0), so their ranges start at 0.
 StoredCase ValidStoredCase(const StoredCase& raw);
 
+/// A file opened as a named case that holds no case; the message says why in a sentence.
+class NotACaseFile : public Exception {
+public:
+    using Exception::Exception;
+};
+
+/// What opening a named case file found: the case, and the keys that took their default
+/// because they were missing or out of their row's range.
+struct CaseReading {
+    StoredCase stored;
+    std::vector<std::string> fellBack; ///< in the order Q, d, t, k
+};
+
+/// The largest file taken for a case: a case of four keys is a few hundred bytes, and later
+/// sections add a few kilobytes at most.
+inline constexpr std::uintmax_t kMaxCaseFileSize = 1024 * 1024;
+
+/// The case in `text`, the whole content of the file at `path` (named in the messages), read
+/// as CaseFile::ReadCase does: throws NotACaseFile when the text is no case.
+CaseReading ParseCaseText(std::string text, const std::string& path);
+
 /// One case file at a path of the caller's choosing.
 class CaseFile {
 public:
@@ -48,6 +73,12 @@ public:
     /// default; empty when there is no file. Throws Exception "Unable to read <file>" when the
     /// file cannot be read or is no regular file (a FIFO or a device is never opened).
     std::optional<StoredCase> Read() const;
+
+    /// The case of a file the user named, read strictly: a file that is missing, unreadable,
+    /// larger than kMaxCaseFileSize, holds binary data (a NUL byte or text that is not UTF-8),
+    /// has no section "Store", or holds a value that is no number throws NotACaseFile; a key
+    /// that is missing or out of range takes its default and is listed. Never writes the file.
+    CaseReading ReadCase() const;
 
     /// Writes the four keys of `stored` in one replacement of the file, keeping every other line
     /// of it. Throws Exception "Unable to write to <file>" when that fails; the old file is then

@@ -20,11 +20,15 @@ CommandLine::CommandLine(const QStringList& arguments)
     parser_.setApplicationDescription(QStringLiteral(
         "Water flow calculator: the water's properties, the Reynolds number, the Darcy\n"
         "friction factor and the pressure drop for water flowing full in a round pipe.\n"
-        "Without options it opens the calculator's window. It also takes the options of\n"
-        "every Qt program, such as -style NAME. corvel-solve(1) solves the same case on\n"
-        "the command line."));
+        "Without options it opens the calculator's window, with the case file FILE (a\n"
+        ".corvel file saved with File > Save As...) when one is given. It also takes the\n"
+        "options of every Qt program, such as -style NAME. corvel-solve(1) solves the same\n"
+        "case on the command line."));
     parser_.addOption(help_);
     parser_.addOption(version_);
+    parser_.addPositionalArgument(QStringLiteral("FILE"),
+                                  QStringLiteral("A case file (.corvel) to open."),
+                                  QStringLiteral("[FILE]"));
     // "-reverse" and "-stylesheet" are the toolkit's options, not the letters v and h.
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // Unknown options are no error here: the toolkit takes its own, the rest are ignored as
@@ -34,6 +38,10 @@ CommandLine::CommandLine(const QStringList& arguments)
         action_ = Action::ShowVersion;
     else if (parser_.isSet(help_))
         action_ = Action::ShowHelp;
+}
+
+QString CommandLine::caseFile() const {
+    return parser_.positionalArguments().value(0);
 }
 
 QString CommandLine::helpText() const {

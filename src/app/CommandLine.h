@@ -11,8 +11,9 @@
 namespace corvel {
 
 /// The calculator's command line. "--help" (-h) and "--version" (-v) are answered on the
-/// terminal; every other argument (the toolkit's own options such as -style or -reverse, any
-/// other word) is left to the window, which ignores what it does not know.
+/// terminal; a FILE argument names a case file for the window to open; every other argument
+/// (the toolkit's own options such as -style or -reverse, further words) is left to the window,
+/// which ignores what it does not know.
 class CommandLine {
 public:
     enum class Action { OpenWindow, ShowHelp, ShowVersion };
@@ -21,6 +22,10 @@ public:
     explicit CommandLine(const QStringList& arguments);
 
     Action action() const { return action_; }
+    /// The case file to open at start-up: the first argument that is no option; empty when
+    /// there is none. Read it from the arguments the toolkit left (QCoreApplication::arguments()
+    /// after the application object is made), so that "-style fusion" gives no file "fusion".
+    QString caseFile() const;
     /// The usage text of --help.
     QString helpText() const;
 

@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/AppIcon.h"
+#include "app/CaseController.h"
 #include "app/CaseFile.h"
 #include "app/RoughForm.h"
 #include "grid/QxEntryGrid.h"
@@ -144,14 +145,16 @@ void TMainForm::createActions() {
     Copy1->setShortcut(QKeySequence::Copy);
     AutoSize1 = makeAction("AutoSize1", QStringLiteral("&Auto Size"), &TMainForm::AutoSize1Click);
     About1 = makeAction("About1", QStringLiteral("&About"), &TMainForm::About1Click);
+    Cases = new CaseController(this, [this](const std::function<void()>& command) {
+        return run(CommandKind::ReadsGrid, command);
+    });
 }
 
 void TMainForm::createMenus() {
     QMenuBar* MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     QMenu* file = MainMenu1->addMenu(QStringLiteral("&File"));
-    file->addAction(Open1);
-    file->addAction(Save1);
+    Cases->addFileActions(file, Open1, Save1);
     file->addSeparator();
     file->addAction(ReportPreview1);
     file->addSeparator();
@@ -299,6 +302,7 @@ void TMainForm::FormCreate() {
     } catch (const std::exception&) {
         // A program without version data keeps its designed caption.
     }
+    Cases->setBaseTitle(windowTitle());
     AboutBoxDlg1->SetVersion(qs(fileVersion.substr(0, fileVersion.rfind('.'))));
     AboutBoxDlg1->SetDetailLines({QStringLiteral("Calculated with Corvel ") +
                                   AboutBoxDlg1->Version() +
@@ -406,6 +410,10 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     commitGridEdit(); // the value typed last is part of the case that is kept
+    if (!Cases->maySwitchAway()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     if (report_)
         report_->hide();
@@ -425,6 +433,7 @@ void TMainForm::ShowInputs() {
         IOGrid1->SetCells(kValueColumn, row, qs(texts[static_cast<std::size_t>(row - 1)]));
     setStatus(0, QStringLiteral("Modified..."));
     setStatus(1, qs(Flow.GivenPairText()));
+    Cases->inputsChanged();
 }
 
 void TMainForm::SolveActionExecute() {
@@ -505,6 +514,8 @@ void TMainForm::ReportPreview1Click() {
 }
 
 void TMainForm::Open1Click() {
+    if (!Cases->maySwitchAway())
+        return;
     const CaseFile caseFile(CasePlaces().OpenSource());
     const std::optional<StoredCase> stored = caseFile.Read();
     if (!stored) {
@@ -514,11 +525,14 @@ void TMainForm::Open1Click() {
     }
     stored->ApplyTo(Flow);
     ShowInputs();
+    Cases->fixedFileOpened();
     StatusBar1->showMessage(QStringLiteral("Case opened from ") + qs(caseFile.path()), 5000);
     SolveActionExecute();
 }
 
 void TMainForm::Save1Click() {
+    if (Cases->saveNamed())
+        return;
     const CaseFile caseFile(CaseFileName());
     caseFile.Write(StoredCase::Of(Flow));
     StatusBar1->showMessage(QStringLiteral("Case saved in ") + qs(caseFile.path()), 5000);

@@ -21,6 +21,7 @@ class QTableWidget;
 
 namespace corvel {
 
+class CaseController;
 class TAboutBoxDlg;
 class TEntryGrid;
 class TReportForm;
@@ -54,6 +55,8 @@ public:
     QAction* AutoSize1 = nullptr;
     QAction* About1 = nullptr;
     TAboutBoxDlg* AboutBoxDlg1 = nullptr;
+    /// New, Open..., Save As..., the recent cases and the title of named case files.
+    CaseController* Cases = nullptr;
 
     /// The flow case the window shows.
     FlowCase Flow;

@@ -1,5 +1,6 @@
 // Start-up of the calculator: the application object, the start-up steps, the windows in their
 // order, and the event loop until the main window closes.
+#include "app/CaseController.h"
 #include "app/CommandLine.h"
 #include "app/Main.h"
 #include "app/ReportSettings.h"
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
         // activation solves again and reports a case that cannot be read or solved.
         mainForm.activateWindow();
         fontWarmUp.Finish();
+        // corvel FILE: the case file opens in the window; one that is no case is reported.
+        const QString caseFile = corvel::CommandLine(QCoreApplication::arguments()).caseFile();
+        if (!caseFile.isEmpty())
+            mainForm.Cases->openPath(caseFile);
         std::unique_ptr<corvel::StartupProbe> probe;
         if (const char* mode = std::getenv("CORVEL_BENCH_STARTUP"))
             probe =

@@ -201,6 +201,70 @@ TEST_F(CaseFileTest, AWriteFollowsASymbolicLinkAndKeepsIt) {
 
 enum class Place { Program, User };
 
+struct NotACaseRow {
+    const char* name;
+    std::string text;
+    const char* reason; // the end of the message
+};
+
+class CaseFileNotACaseTest : public ::testing::TestWithParam<NotACaseRow> {};
+
+TEST_P(CaseFileNotACaseTest, OpeningAFileThatIsNoCaseSaysWhyAndLeavesItAlone) {
+    TempDir dir;
+    const std::string path = dir.file("bad.corvel");
+    WriteFile(path, GetParam().text);
+    try {
+        CaseFile(path).ReadCase();
+        FAIL() << "read as a case";
+    } catch (const NotACaseFile& error) {
+        EXPECT_EQ(error.message(), path + " is not a Corvel case: " + GetParam().reason);
+    }
+    EXPECT_EQ(ReadFile(path), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CaseFileNotACaseTest,
+    ::testing::Values(
+        NotACaseRow{"Empty", "", "it has no [Store] section."},
+        NotACaseRow{"OtherSection", "[Settings]\nQ=0.03\n", "it has no [Store] section."},
+        NotACaseRow{"KeysWithoutSection", "Q=0.03\nd=0.1\n", "it has no [Store] section."},
+        NotACaseRow{"UnreadableNumber", "[Store]\nQ=0.03\nd=ten cm\n",
+                    "the value of d is not a number."},
+        NotACaseRow{"BlankNumber", "[Store]\nt=\n", "the value of t is not a number."},
+        NotACaseRow{"NulByte", std::string("[Store]\nQ=0.03\0\n", 15), "it holds binary data."},
+        NotACaseRow{"Latin1Byte", "[Store]\n; caf\xe9\nQ=0.03\n", "it holds binary data."},
+        NotACaseRow{"Huge", "[Store]\n" + std::string(kMaxCaseFileSize, ';') + "\n",
+                    "it is larger than 1 MiB."}),
+    [](const ::testing::TestParamInfo<NotACaseRow>& info) { return info.param.name; });
+
+TEST(CaseFileReadCaseTest, MissingAndOutOfRangeKeysFallBackAndAreNamed) {
+    TempDir dir;
+    const std::string path = dir.file("case.corvel");
+    const std::string text = "\xEF\xBB\xBF[store]\r\nQ=0.050000\r\nd=9.000000\r\nk=-1\r\n";
+    WriteFile(path, text);
+    const CaseReading reading = CaseFile(path).ReadCase();
+    EXPECT_EQ(reading.stored,
+              (StoredCase{0.05, kDefaultDiameter, kDefaultTemperature, kDefaultRoughness}));
+    EXPECT_EQ(reading.fellBack, (std::vector<std::string>{"d", "t", "k"}));
+    EXPECT_EQ(ReadFile(path), text);
+}
+
+TEST(CaseFileReadCaseTest, AWrittenCaseReadsBackWithNothingFallenBack) {
+    TempDir dir;
+    const std::string path = dir.file("case.corvel");
+    const StoredCase stored{0.01 / 3, 0.1234567891, 37.123456789, 1e-7};
+    CaseFile(path).Write(stored);
+    const CaseReading reading = CaseFile(path).ReadCase();
+    EXPECT_EQ(reading.stored, stored);
+    EXPECT_TRUE(reading.fellBack.empty());
+}
+
+TEST(CaseFileReadCaseTest, AMissingFileOrADirectoryIsNoCase) {
+    TempDir dir;
+    EXPECT_THROW(CaseFile(dir.file("none.corvel")).ReadCase(), NotACaseFile);
+    EXPECT_THROW(CaseFile(dir.path().string()).ReadCase(), NotACaseFile);
+}
+
 TEST(CaseFilePlacesTest, SaveWritesWhereItCanAndOpenReadsWhatExists) {
     TempDir program, user;
     const struct {

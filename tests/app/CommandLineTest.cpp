@@ -51,6 +51,31 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"VersionAfterDoubleDash", {"--", "--version"}, Action::OpenWindow}),
     [](const ::testing::TestParamInfo<CommandLineCase>& info) { return info.param.name; });
 
+struct CaseFileArgumentCase {
+    const char* name;
+    std::vector<const char*> arguments; // after the program's name, as the toolkit left them
+    const char* expected;
+};
+
+class CaseFileArgumentTest : public ::testing::TestWithParam<CaseFileArgumentCase> {};
+
+TEST_P(CaseFileArgumentTest, TheFirstWordThatIsNoOptionIsTheCaseFile) {
+    QStringList arguments{QStringLiteral("corvel")};
+    for (const char* argument : GetParam().arguments)
+        arguments << QString::fromUtf8(argument);
+    EXPECT_EQ(CommandLine(arguments).caseFile().toStdString(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CaseFileArgumentTest,
+    ::testing::Values(
+        CaseFileArgumentCase{"None", {}, ""},
+        CaseFileArgumentCase{"OneFile", {"pump line.corvel"}, "pump line.corvel"},
+        CaseFileArgumentCase{"FirstOfTwo", {"a.corvel", "b.corvel"}, "a.corvel"},
+        CaseFileArgumentCase{"AfterAnUnknownOption", {"--unknown", "a.corvel"}, "a.corvel"},
+        CaseFileArgumentCase{"DashedNameAfterDoubleDash", {"--", "-x.corvel"}, "-x.corvel"}),
+    [](const ::testing::TestParamInfo<CaseFileArgumentCase>& info) { return info.param.name; });
+
 TEST(CommandLineTest, PlainStartReadsNothingAndOpensTheWindow) {
     char program[] = "corvel";
     char* argv[] = {program, nullptr};
@@ -82,7 +107,7 @@ TEST(CommandLineTest, HelpNamesTheProgramAndBothOptions) {
     std::optional<int> status;
     const std::string help = answered({"corvel", "--help"}, status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(help.rfind("Usage: corvel [options]\n", 0), 0u) << help;
+    EXPECT_EQ(help.rfind("Usage: corvel [options] [FILE]\n", 0), 0u) << help;
     EXPECT_NE(help.find("--version"), std::string::npos) << help;
     EXPECT_NE(help.find("--help"), std::string::npos) << help;
 }

@@ -44,7 +44,11 @@ def moody_from_keyboard(session):
     if width < 300 or height < 200:
         raise Failure(f"The Moody Diagram window is only {width}x{height} pixels.")
     session.screenshot(moody, "moody-diagram.png")
-    # The main window still takes the keyboard and solves.
+    # Ctrl+W closes the diagram, and the main window takes the keyboard again and solves.
+    session.x("xdotool", "windowfocus", "--sync", str(moody))
+    session.keys("ctrl+w")
+    wait_for("the Moody Diagram window to close",
+             lambda: not session.visible_windows(MOODY_TITLE), 10)
     session.x("xdotool", "windowfocus", "--sync", str(window))
     type_flowrate(session, window, "30")
     session.keys("F9")

@@ -11,11 +11,11 @@
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
-#include <QSizePolicy>
 #include <QStatusBar>
 #include <QTableWidget>
 
 #include <cmath>
+#include <utility>
 
 namespace corvel {
 
@@ -37,6 +37,26 @@ std::string_view summaryOf(std::string_view code) {
         if (kind.code == code)
             return kind.summary;
     return {};
+}
+
+/// A few words for the status bar, which leaves the room to the given pair; the summary and
+/// the note itself are in the panel's tooltip.
+QString shortTitleOf(std::string_view code) {
+    static const std::pair<std::string_view, const char*> titles[] = {
+        {"transition", "Transition zone"},
+        {"boiling", "Water boils"},
+        {"derived-range", "Derived value out of range"},
+        {"supercooled", "Supercooled water"},
+        {"cold-simple", "At or below 0 °C"},
+        {"hot-simple", "Above 100 °C"},
+        {"rough-kd", "k/D beyond the chart"},
+        {"fast", "Fast flow"},
+        {"slow", "Slow flow"},
+    };
+    for (const auto& [known, title] : titles)
+        if (known == code)
+            return QStringLiteral("≈ ") + QString::fromUtf8(title);
+    return QStringLiteral("≈ ") + QString::fromUtf8(code);
 }
 
 } // namespace
@@ -177,15 +197,13 @@ void TrustController::markResults() {
     if (!notesPanel_) {
         notesPanel_ = new QLabel(form_.StatusBar1);
         notesPanel_->setObjectName(QStringLiteral("NotesPanel"));
-        // The panel takes the room that is left and never widens the window.
-        notesPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        notesPanel_->setMinimumWidth(20);
-        form_.StatusBar1->addWidget(notesPanel_, 2);
+        form_.StatusBar1->addPermanentWidget(notesPanel_);
     }
     const ValidityNote* most = MostSeriousNote(notes_);
     if (most) {
-        notesPanel_->setText(QStringLiteral("≈ ") + QString::fromUtf8(summaryOf(most->code)));
-        notesPanel_->setToolTip(QString::fromStdString(most->text));
+        notesPanel_->setText(shortTitleOf(most->code));
+        notesPanel_->setToolTip(QString::fromUtf8(summaryOf(most->code)) + QLatin1Char('\n') +
+                                QString::fromStdString(most->text));
         QPalette palette = notesPanel_->palette();
         palette.setColor(QPalette::WindowText, markColour(most->severity));
         notesPanel_->setPalette(palette);

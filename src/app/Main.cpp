@@ -4,6 +4,7 @@
 #include "app/CaseController.h"
 #include "app/CaseFile.h"
 #include "app/RoughForm.h"
+#include "app/TrustController.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/Errors.h"
 #include "platform/RegIniFile.h"
@@ -73,6 +74,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     resize(413, 313);
 
     createActions();
+    trust_ = new TrustController(*this);
     createMenus();
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -106,6 +108,7 @@ TMainForm::~TMainForm() = default;
 void TMainForm::SetCompanions(TRoughnessForm* roughness, TReportForm* report) {
     roughness_ = roughness;
     report_ = report;
+    trust_->setReport(report);
 }
 
 void TMainForm::createActions() {
@@ -161,9 +164,12 @@ void TMainForm::createMenus() {
     file->addAction(ExitAction);
     QMenu* edit = MainMenu1->addMenu(QStringLiteral("&Edit"));
     edit->addAction(Copy1);
-    MainMenu1->addAction(SolveAction);
+    QMenu* solve = MainMenu1->addMenu(QStringLiteral("&Solve"));
+    solve->addAction(SolveAction);
+    trust_->addSolveMenuItems(solve);
     QMenu* window = MainMenu1->addMenu(QStringLiteral("&Window"));
     window->addAction(AutoSize1);
+    trust_->addWindowMenuItems(window);
     QMenu* help = MainMenu1->addMenu(QStringLiteral("&Help"));
     help->addAction(HelpAction);
     help->addSeparator();
@@ -293,6 +299,7 @@ void TMainForm::FormCreate() {
                      settings.ReadFloat(kSettingsSection, "t", kDefaultTemperature),
                      settings.ReadFloat(kSettingsSection, "k", kDefaultRoughness)})
         .ApplyTo(Flow);
+    trust_->readSettings(settings);
 
     const std::string program = RunningProgramPath();
     std::string fileVersion = "1.0.0.0";
@@ -368,6 +375,7 @@ void TMainForm::FormClose() {
         settings.WriteFloat(kSettingsSection, "d", Flow.Diameter);
         settings.WriteFloat(kSettingsSection, "t", Flow.Temperature);
         settings.WriteFloat(kSettingsSection, "k", Flow.Roughness);
+        trust_->writeSettings(settings);
         settings.EndUpdate();
     } catch (const std::exception&) {
         // The settings store could not be written; the program is closing all the same.
@@ -443,6 +451,7 @@ void TMainForm::SolveActionExecute() {
         ComposeReport();
     });
     setStatus(0, QString::fromLatin1(outcome.statusText()));
+    trust_->showSolve(outcome.solved);
 }
 
 void TMainForm::IOGrid1DoSetData(int, int ARow) {
@@ -502,6 +511,7 @@ void TMainForm::ComposeReport() {
     const QStringList details = AboutBoxDlg1->DetailLines();
     if (!details.isEmpty())
         content.closingLine = details.first().toStdString();
+    trust_->addToReport(content);
     report_->ShowReport(ComposeReportParagraphs(content));
 }
 

@@ -26,6 +26,7 @@ class TAboutBoxDlg;
 class TEntryGrid;
 class TReportForm;
 class TRoughnessForm;
+class TrustController;
 
 /// The definition lines of the input grid, header first.
 extern const QStringList kInputGridLines;
@@ -79,6 +80,9 @@ public:
     void About1Click();
     void ExitActionExecute();
 
+    /// The water-property choice, the validity notes and the Moody window.
+    TrustController* Trust() const { return trust_; }
+
     /// The texts of the two status-bar panels.
     QString StatusText(int panel) const;
     /// The places of the case file "Corvel.ini": the program's folder (a build tree or a portable
@@ -125,6 +129,7 @@ private:
     QStringList gridValueTexts() const;
 
     TReportForm* report_ = nullptr;
+    TrustController* trust_ = nullptr;
     TRoughnessForm* roughness_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     std::string programFolder_;

@@ -5,10 +5,12 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -19,6 +21,7 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -167,6 +170,9 @@ TReportForm::TReportForm(std::shared_ptr<ReportFormSettings> settings, QWidget* 
     ButtonPrint =
         addButton("ButtonPrint", QStringLiteral("&Print"), QStringLiteral("Send report to printer"),
                   &TReportForm::ButtonPrintClick);
+    ButtonExportPdf = addButton("ButtonExportPdf", QStringLiteral("Export PDF..."),
+                                QStringLiteral("Write the report to a PDF file"),
+                                &TReportForm::ButtonExportPdfClick);
     ButtonCopy = addButton("ButtonCopy", QStringLiteral("C&opy"),
                            QStringLiteral("Copy report to  Windows clipboard"),
                            &TReportForm::ButtonCopyClick);
@@ -184,6 +190,11 @@ TReportForm::TReportForm(std::shared_ptr<ReportFormSettings> settings, QWidget* 
     StatusBar1->setSizeGripEnabled(true);
     statusPanel_ = new QLabel(QStringLiteral("Ready"), StatusBar1);
     StatusBar1->addWidget(statusPanel_, 1);
+    CheckPrintDiagram = new QCheckBox(QStringLiteral("Print Moody diagram"), StatusBar1);
+    CheckPrintDiagram->setObjectName(QStringLiteral("CheckPrintDiagram"));
+    CheckPrintDiagram->setToolTip(
+        QStringLiteral("Print and export the Moody diagram on a page after the report"));
+    StatusBar1->addPermanentWidget(CheckPrintDiagram);
 
     auto* client = new QWidget(this);
     auto* layout = new QHBoxLayout(client);
@@ -267,6 +278,8 @@ void TReportForm::readPlacementAndFont() {
     // and written under one spelling.
     fontCharSet_ =
         settings_->readInteger(Section, QStringLiteral("FontCharSet"), fontCharSet_) & 0xFF;
+    CheckPrintDiagram->setChecked(
+        settings_->readInteger(Section, QStringLiteral("PrintDiagram"), 0) == 1);
     const QString name = settings_->readString(Section, QStringLiteral("FontName"), font.family());
     if (!name.trimmed().isEmpty()) {
         font.setFamily(name);
@@ -290,6 +303,8 @@ void TReportForm::FormDeactivate() {
         settings_->writeInteger(Section, QStringLiteral("FontColor"), fontColor_);
         settings_->writeInteger(Section, QStringLiteral("FontCharSet"), fontCharSet_ & 0xFF);
         settings_->writeString(Section, QStringLiteral("FontName"), font.family());
+        settings_->writeInteger(Section, QStringLiteral("PrintDiagram"),
+                                CheckPrintDiagram->isChecked() ? 1 : 0);
     } catch (const std::exception&) {
     }
 }
@@ -415,25 +430,25 @@ QString TReportForm::ReportPlainText() const {
     return text;
 }
 
-void TReportForm::printReport() {
-    const bool toFile = Printer().outputFormat() == QPrinter::PdfFormat;
-    if (toFile ? Printer().outputFileName().isEmpty() : Printer().printerName().isEmpty())
+void TReportForm::printReport(QPrinter& printer) {
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+    if (toFile ? printer.outputFileName().isEmpty() : printer.printerName().isEmpty())
         throw Exception("No printer is installed. Choose Setup to select a printer or to "
                         "print the report to a PDF file.");
-    Printer().setDocName(ReportTitle);
+    printer.setDocName(ReportTitle);
 
     // Margins measured in the report font on the printer: ten capital X's on the left and
     // six text lines at the top; the page runs to the edges of the printable area.
     const QFont font = RichEdit1->font();
-    const QFontMetricsF metrics(font, &Printer());
+    const QFontMetricsF metrics(font, &printer);
     const double left = metrics.horizontalAdvance(QStringLiteral("XXXXXXXXXX"));
     const double top = 6 * metrics.height();
-    const QRectF page(left, top, Printer().width() - left, Printer().height() - top);
+    const QRectF page(left, top, printer.width() - left, printer.height() - top);
     if (page.width() <= 0 || page.height() <= 0)
         throw Exception("The paper is too small for the report.");
 
     std::unique_ptr<QTextDocument> document(RichEdit1->document()->clone());
-    document->documentLayout()->setPaintDevice(&Printer());
+    document->documentLayout()->setPaintDevice(&printer);
     document->setDefaultFont(font);
     document->setDocumentMargin(0);
     // Letters as they are, without ligatures: a PDF viewer would otherwise find "ﬀ" where the
@@ -446,22 +461,22 @@ void TReportForm::printReport() {
     document->setPageSize(page.size());
 
     QPainter painter;
-    if (!painter.begin(&Printer()))
+    if (!painter.begin(&printer))
         throw Exception("The report could not be printed: the printer did not accept the job.");
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, TextColor());
     // A printer that makes copies itself is asked for them with the job; for any other (a PDF
     // file) the pages are repeated here, collated or not as the print dialog set.
-    const int copies = Printer().supportsMultipleCopies() ? 1 : std::max(1, Printer().copyCount());
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
     const int pageCount = document->pageCount();
     std::vector<int> sequence;
     for (int copy = 0; copy < copies; ++copy)
         for (int index = 0; index < pageCount; ++index)
-            sequence.push_back(Printer().collateCopies() ? index
-                                                         : (copy * pageCount + index) / copies);
+            sequence.push_back(printer.collateCopies() ? index
+                                                       : (copy * pageCount + index) / copies);
     bool firstPage = true;
     for (const int index : sequence) {
-        if (!firstPage && !Printer().newPage())
+        if (!firstPage && !printer.newPage())
             throw Exception("The report could not be printed: a new page could not be started.");
         firstPage = false;
         painter.save();
@@ -473,13 +488,23 @@ void TReportForm::printReport() {
         document->documentLayout()->draw(&painter, context);
         painter.restore();
     }
+    if (CheckPrintDiagram->isChecked() && DiagramPainter) {
+        // The diagram on a page of its own, within the report's margins, no taller than
+        // 7/10 of its width so it keeps the proportions of the window.
+        if (!printer.newPage())
+            throw Exception("The report could not be printed: a new page could not be started.");
+        const double height = std::min(page.height(), page.width() * 0.7);
+        const double right = metrics.horizontalAdvance(QStringLiteral("XXXXX"));
+        DiagramPainter(
+            painter, QRectF(page.left(), page.top(), std::max(1.0, page.width() - right), height));
+    }
     painter.end();
 }
 
 void TReportForm::ButtonPrintClick() {
     setStatus(QStringLiteral("Printing report"));
     try {
-        printReport();
+        printReport(Printer());
     } catch (const Exception& error) {
         setStatus(QStringLiteral("Ready"));
         if (ShowError)
@@ -487,6 +512,49 @@ void TReportForm::ButtonPrintClick() {
         return;
     }
     setStatus(QStringLiteral("Ready"));
+}
+
+void TReportForm::ExportPdf(const QString& fileName) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    printer.setPageLayout(Printer().pageLayout());
+    printer.setCreator(ReportTitle);
+    const QString failure = QStringLiteral("The report could not be exported: %1 could not be "
+                                           "written. Choose a folder you may write to.")
+                                .arg(fileName);
+    // The PDF engine opens the file when painting begins, so a file that cannot be written
+    // fails there, before anything of an existing file is lost.
+    try {
+        printReport(printer);
+    } catch (const Exception&) {
+        throw Exception(failure.toStdString());
+    }
+}
+
+void TReportForm::ButtonExportPdfClick() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+    QFileDialog dialog(this, QStringLiteral("Export PDF"), folder,
+                       QStringLiteral("PDF files (*.pdf)"));
+    dialog.setObjectName(QStringLiteral("ExportPdfDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(PdfFileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString fileName = dialog.selectedFiles().first();
+    setStatus(QStringLiteral("Exporting report"));
+    try {
+        ExportPdf(fileName);
+    } catch (const Exception& error) {
+        setStatus(QStringLiteral("Ready"));
+        if (ShowError)
+            ShowError(QString::fromStdString(error.message()));
+        return;
+    }
+    setStatus(QStringLiteral("Report exported to ") + fileName);
 }
 
 void TReportForm::ButtonCopyClick() {

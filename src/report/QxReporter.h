@@ -19,7 +19,9 @@
 #include <memory>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
+class QPainter;
 class QStatusBar;
 class QTextEdit;
 class QToolBar;
@@ -83,6 +85,7 @@ public:
 
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ButtonPrint = nullptr;
+    QToolButton* ButtonExportPdf = nullptr;
     QToolButton* ButtonCopy = nullptr;
     QToolButton* ButtonEMail = nullptr;
     QToolButton* ButtonSetup = nullptr;
@@ -91,12 +94,20 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QWidget* TabPanel = nullptr;
     QTextEdit* RichEdit1 = nullptr;
+    /// Whether printing and exporting add a page with the diagram DiagramPainter paints; kept
+    /// in the settings store.
+    QCheckBox* CheckPrintDiagram = nullptr;
     TMapiControl* MapiControl1 = nullptr;
 
     /// The print job's title and the mail subject: the application title at creation.
     QString ReportTitle;
     /// The owner's routine that rebuilds the report; called after a font change and on resize.
     std::function<void()> OnReportRefresh;
+    /// Paints the diagram that may follow the report on a page of its own into the given
+    /// rectangle (device coordinates); none: no diagram page is ever printed.
+    std::function<void(QPainter& painter, const QRectF& bounds)> DiagramPainter;
+    /// The file name Export PDF proposes, without a folder.
+    QString PdfFileName = QStringLiteral("Corvel report.pdf");
     /// Shows a failure of a button's action to the user; a warning box unless replaced.
     std::function<void(const QString& message)> ShowError;
 
@@ -127,6 +138,11 @@ public:
     QPrinter& Printer();
 
     void ButtonPrintClick();
+    /// Asks for a file name and writes the report there as a PDF, without the print dialog.
+    void ButtonExportPdfClick();
+    /// Writes the report (and the diagram page when chosen) to `fileName` as a PDF; on failure
+    /// throws Exception with a sentence saying so.
+    void ExportPdf(const QString& fileName);
     void ButtonCopyClick();
     void ButtonEMailClick();
     void ButtonSetupClick();
@@ -145,7 +161,7 @@ private:
     void setStatus(const QString& text);
     void mailFinished(int result, const QString& errorText);
     void setFontColor(std::int32_t value);
-    void printReport();
+    void printReport(QPrinter& printer);
     QToolButton* addButton(const char* name, const QString& caption, const QString& hint,
                            void (TReportForm::*handler)());
 

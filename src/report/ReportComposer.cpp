@@ -1,5 +1,7 @@
 #include "report/ReportComposer.h"
 
+#include <string>
+
 namespace corvel {
 
 namespace {
@@ -12,7 +14,7 @@ std::string tableLine(const ReportRow& row) {
 
 std::vector<ReportParagraph> ComposeReportParagraphs(const ReportContent& content) {
     std::vector<ReportParagraph> paragraphs;
-    paragraphs.reserve(content.inputs.size() + content.results.size() + 8);
+    paragraphs.reserve(content.inputs.size() + content.results.size() + content.notes.size() + 11);
     auto append = [&paragraphs](ReportStyle style, std::string text) {
         paragraphs.push_back({style, std::move(text)});
     };
@@ -26,6 +28,14 @@ std::vector<ReportParagraph> ComposeReportParagraphs(const ReportContent& conten
     append(ReportStyle::Heading, "Results");
     for (const ReportRow& row : content.results)
         append(ReportStyle::Plain, tableLine(row));
+    if (!content.waterLine.empty())
+        append(ReportStyle::Plain, content.waterLine);
+    if (!content.notes.empty()) {
+        append(ReportStyle::Plain, {});
+        append(ReportStyle::Heading, "Notes");
+        for (std::size_t i = 0; i < content.notes.size(); ++i)
+            append(ReportStyle::Plain, std::to_string(i + 1) + ". " + content.notes[i]);
+    }
     append(ReportStyle::Plain, {});
     append(ReportStyle::Closing, content.closingLine);
     return paragraphs;

@@ -22,6 +22,12 @@ struct ReportContent {
     std::vector<ReportRow> inputs;
     std::vector<ReportRow> results;
     std::string closingLine;
+    /// A line after the results naming the water properties used, e.g. "Water properties:
+    /// IAPWS reference"; empty leaves it out.
+    std::string waterLine;
+    /// Notes on the results' reliability, each a complete sentence or more; listed numbered
+    /// under "Notes" after the results, and left out entirely when there are none.
+    std::vector<std::string> notes;
 };
 
 /// How a paragraph is set.
@@ -49,7 +55,8 @@ inline constexpr const char* kReportTitle = "Corvel Report";
 
 /// The report's paragraphs: a blank line, the title, a blank line, "Input" and one line per
 /// input row, a blank line, "Results" and one line per result row, a blank line and the
-/// closing line. Five inputs and thirteen results make 26 lines.
+/// closing line. Five inputs and thirteen results make 26 lines. A water line follows the
+/// results; notes come after them as a blank line, "Notes" and one line "1. ..." per note.
 std::vector<ReportParagraph> ComposeReportParagraphs(const ReportContent& content);
 
 } // namespace corvel

@@ -8,14 +8,17 @@
 #include "report/ReportComposer.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QMap>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -164,6 +167,8 @@ TEST_F(ReportFormTest, OpensWithTheDesignedControlsAndTexts) {
         const char* hint;
     } buttons[] = {
         {form->ButtonPrint, "ButtonPrint", "&Print", "Send report to printer"},
+        {form->ButtonExportPdf, "ButtonExportPdf", "Export PDF...",
+         "Write the report to a PDF file"},
         {form->ButtonCopy, "ButtonCopy", "C&opy", "Copy report to  Windows clipboard"},
         {form->ButtonEMail, "ButtonEMail", "&Email", "Send as EMail"},
         {form->ButtonSetup, "ButtonSetup", "&Setup", "Printer setup"},
@@ -643,6 +648,85 @@ TEST_F(ReportFormTest, PrintedWordsAreFoundAsTheyAreSpelledAndCopiesArePrinted) 
     EXPECT_FALSE(text.contains(ligatures)) << text.toStdString();
     EXPECT_EQ(text.count(QStringLiteral("Corvel Report")), 3) << "three copies";
     EXPECT_EQ(text.count(QLatin1Char('\f')), 3) << "of one page each";
+}
+
+TEST_F(ReportFormTest, PrintDiagramChoiceIsKeptAndAddsAPageThePainterFills) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed (Debian package poppler-utils)";
+    auto form = makeForm();
+    EXPECT_FALSE(form->CheckPrintDiagram->isChecked());
+    form->ShowReport(defaultCaseReport());
+    QRectF painted;
+    form->DiagramPainter = [&painted](QPainter& painter, const QRectF& bounds) {
+        painted = bounds;
+        painter.drawText(bounds, QStringLiteral("Diagram page"));
+    };
+    const QString without = home.filePath(QStringLiteral("without.pdf"));
+    form->ExportPdf(without);
+    EXPECT_TRUE(painted.isNull()) << "no diagram page unless chosen";
+    EXPECT_EQ(pdfText(without).count(QLatin1Char('\f')), 1);
+
+    activate(*form);
+    form->CheckPrintDiagram->setChecked(true);
+    deactivate(*form);
+    EXPECT_EQ(settings->value(QStringLiteral("PrintDiagram")).toInt(), 1);
+    const QString with = home.filePath(QStringLiteral("with.pdf"));
+    form->ExportPdf(with);
+    ASSERT_FALSE(painted.isNull());
+    EXPECT_GT(painted.width(), painted.height()) << "a landscape-shaped diagram on the page";
+    const QString text = pdfText(with);
+    EXPECT_EQ(text.count(QLatin1Char('\f')), 2);
+    EXPECT_TRUE(text.contains(QStringLiteral("Diagram page")));
+
+    auto reopened = makeForm();
+    EXPECT_TRUE(reopened->CheckPrintDiagram->isChecked());
+}
+
+TEST_F(ReportFormTest, ExportPdfProposesTheCaseNameAndWritesWithoutThePrintDialog) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed (Debian package poppler-utils)";
+    auto form = makeForm();
+    form->ShowReport(defaultCaseReport());
+    form->PdfFileName = QStringLiteral("Pump line.pdf");
+    const QString target = home.filePath(QStringLiteral("exported.pdf"));
+    dialogs.expect([&target](QDialog& dialog) {
+        auto* files = qobject_cast<QFileDialog*>(&dialog);
+        ASSERT_NE(files, nullptr);
+        EXPECT_EQ(files->objectName(), "ExportPdfDialog");
+        ASSERT_FALSE(files->selectedFiles().isEmpty());
+        EXPECT_TRUE(files->selectedFiles().first().endsWith(QStringLiteral("/Pump line.pdf")));
+        // Typed as a user would: a full path in the name field is taken as it is.
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(target);
+        dialog.accept(); // QFileDialog::accept, which checks the name as the OK button does
+    });
+    activate(*form);
+    QTest::mouseClick(form->ButtonExportPdf, Qt::LeftButton);
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    EXPECT_TRUE(pdfText(target).contains(QStringLiteral("Corvel Report")));
+    EXPECT_EQ(form->StatusText(), "Report exported to " + target);
+}
+
+TEST_F(ReportFormTest, ExportPdfThatCannotBeWrittenSaysSo) {
+    auto form = makeForm();
+    form->ShowReport(defaultCaseReport());
+    const QString target = home.filePath(QStringLiteral("no-such-folder/report.pdf"));
+    dialogs.expect([&target](QDialog& dialog) {
+        auto* files = qobject_cast<QFileDialog*>(&dialog);
+        ASSERT_NE(files, nullptr);
+        // Typed as a user would: a full path in the name field is taken as it is.
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(target);
+        dialog.accept(); // QFileDialog::accept, which checks the name as the OK button does
+    });
+    activate(*form);
+    QTest::mouseClick(form->ButtonExportPdf, Qt::LeftButton);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors.first(), "The report could not be exported: " + target +
+                                  " could not be written. Choose a folder you may write to.");
+    EXPECT_EQ(form->StatusText(), "Ready");
 }
 
 /// Where the second and third cells of each table line of `document` start [px], laid out

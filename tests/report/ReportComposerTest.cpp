@@ -60,5 +60,32 @@ TEST(ReportComposerTest, RowTextsAreTakenAsTheyAreShown) {
     EXPECT_EQ(paragraphs[7].text, "Friction Factor\t0.01744\tD'arcy");
 }
 
+TEST(ReportComposerTest, WaterLineAndNumberedNotesFollowTheResults) {
+    ReportContent content = sampleContent();
+    content.waterLine = "Water properties: IAPWS reference";
+    content.notes = {"First note.", "Second note."};
+    const auto paragraphs = ComposeReportParagraphs(content);
+    ASSERT_EQ(paragraphs.size(), 17u);
+    EXPECT_EQ(paragraphs[9].text, "Moody Diagram\tTransition\tZone");
+    EXPECT_EQ(paragraphs[10],
+              (ReportParagraph{ReportStyle::Plain, "Water properties: IAPWS reference"}));
+    EXPECT_EQ(paragraphs[11], (ReportParagraph{ReportStyle::Plain, ""}));
+    EXPECT_EQ(paragraphs[12], (ReportParagraph{ReportStyle::Heading, "Notes"}));
+    EXPECT_EQ(paragraphs[13].text, "1. First note.");
+    EXPECT_EQ(paragraphs[14].text, "2. Second note.");
+    EXPECT_EQ(paragraphs[15].text, "");
+    EXPECT_EQ(paragraphs[16].style, ReportStyle::Closing);
+}
+
+TEST(ReportComposerTest, NotesWithoutAWaterLineComeRightAfterTheResults) {
+    ReportContent content = sampleContent();
+    content.notes = {"Only note."};
+    const auto paragraphs = ComposeReportParagraphs(content);
+    ASSERT_EQ(paragraphs.size(), 15u);
+    EXPECT_EQ(paragraphs[10].text, "");
+    EXPECT_EQ(paragraphs[11].text, "Notes");
+    EXPECT_EQ(paragraphs[12].text, "1. Only note.");
+}
+
 } // namespace
 } // namespace corvel

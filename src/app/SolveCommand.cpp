@@ -7,6 +7,7 @@
 #include "app/Results.h"
 #include "platform/Errors.h"
 #include "units/NumberText.h"
+#include "units/UnitChoices.h"
 
 #include <algorithm>
 #include <bit>
@@ -42,6 +43,10 @@ and diameter form the given pair and the third is derived from them.
   --diameter MM        inside diameter in mm (0.1 to 5000)
   --temperature C      mean water temperature in °C (-20 to 200)
   --roughness MM       surface roughness in mm (0.0001 to 200)
+  --units si|us        give and show every quantity in SI units, as designed
+                       (the default), or in US customary units
+  --unit QUANTITY=KEY  give and show QUANTITY in the unit KEY of the list
+                       below; may be repeated, and applies over --units
   --batch [FILE]       solve every row of a CSV file (standard input when FILE
                        is absent or "-") and write the results as CSV
   --keep NAME[,NAME]   in a batch, copy these columns of the file unchanged to
@@ -52,6 +57,9 @@ and diameter form the given pair and the third is derived from them.
                        reads back as the same double
   -h, --help           show this help and exit
   --version            show the version and exit
+
+The five input options take their values in the chosen units, the ranges
+above converted into them; the inputs are rounded with the chosen unit's format.
 
 Without --batch the five inputs as the grid shows them and the 13 results are
 printed one per line as "caption,value,units", as the calculator copies them to
@@ -70,6 +78,13 @@ status column: "Solved", or the input line and why the row failed. A failed row
 keeps its input cells as given and does not stop the batch. Batch files follow
 RFC 4180; blanks around cells are ignored and a row may be at most 1 MiB long.
 
+An input column may also be named flow, velocity, diameter, temperature or
+roughness, in the chosen unit, or name its unit by key in brackets, such as
+flow[usgpm], diameter[inches] or temperature[degF], which acts as --unit for
+that quantity; the names flow_lps and so on read the SI units. With --units,
+--unit or a bracketed column, every output column of a quantity with a unit
+names it in brackets: flow[usgpm], pressure_drop_rate[Psi/ft].
+
 Values are plain decimal numbers with "." as the decimal point; a value outside
 its range is an error, never clamped. A case whose derived flowrate, velocity or
 diameter lies outside that row's range fails.
@@ -78,25 +93,66 @@ Exit status: 0 solved; 1 the solve or at least one batch row failed, or the
 output could not be written; 2 a bad option, value, batch file or header.
 )";
 
+/// The help's list of the units of each quantity, by key, marking the SI and US ones.
+std::string unitsHelp() {
+    std::string text = "\nUnits of --unit QUANTITY=KEY (SI: as designed, US: of --units us):\n";
+    for (const QuantityInfo& info : Quantities()) {
+        std::string line = "  " + std::string(info.key) + ":";
+        for (int unit = 0; unit < UnitCount(info.category); ++unit) {
+            std::string item = ' ' + UnitKey(info.category, unit);
+            if (unit == info.designedUnit)
+                item += " (SI)";
+            if (unit == info.usUnit)
+                item += " (US)";
+            if (unit + 1 < UnitCount(info.category))
+                item += ',';
+            // Lines wrap at 80 columns, continued under the first key.
+            if (line.size() + item.size() > 79) {
+                text += line + '\n';
+                line = std::string(info.key.size() + 3, ' ');
+            }
+            line += item;
+        }
+        text += line + '\n';
+    }
+    return text;
+}
+
 /// The option or batch column for each input row, in row order.
 struct InputName {
     int row;
     std::string_view option;
-    std::string_view column;
+    std::string_view column; ///< the column named in the designed unit
+    std::string_view stem;   ///< the column named in the chosen unit, "stem" or "stem[key]"
 };
 
 constexpr InputName kInputNames[] = {
-    {kFlowRateRow, "--flow", "flow_lps"},
-    {kVelocityRow, "--velocity", "velocity_mps"},
-    {kDiameterRow, "--diameter", "diameter_mm"},
-    {kTemperatureRow, "--temperature", "temperature_c"},
-    {kRoughnessRow, "--roughness", "roughness_mm"},
+    {kFlowRateRow, "--flow", "flow_lps", "flow"},
+    {kVelocityRow, "--velocity", "velocity_mps", "velocity"},
+    {kDiameterRow, "--diameter", "diameter_mm", "diameter"},
+    {kTemperatureRow, "--temperature", "temperature_c", "temperature"},
+    {kRoughnessRow, "--roughness", "roughness_mm", "roughness"},
 };
 
 constexpr std::string_view kResultColumns =
     "velocity,density,heat_capacity,dynamic_viscosity,conductivity,prandtl_number,enthalpy,"
     "saturation_pressure,diffusion_coefficient,reynolds_number,friction_factor,moody_diagram,"
     "pressure_drop_rate";
+
+/// The result columns one by one, in list order.
+constexpr std::array<std::string_view, kResultCount> kResultNames = {"velocity",
+                                                                     "density",
+                                                                     "heat_capacity",
+                                                                     "dynamic_viscosity",
+                                                                     "conductivity",
+                                                                     "prandtl_number",
+                                                                     "enthalpy",
+                                                                     "saturation_pressure",
+                                                                     "diffusion_coefficient",
+                                                                     "reynolds_number",
+                                                                     "friction_factor",
+                                                                     "moody_diagram",
+                                                                     "pressure_drop_rate"};
 
 /// A bad option, batch file or batch header: reported on one line, exit code 2.
 class UsageError : public Exception {
@@ -136,17 +192,31 @@ int derivedRow(const FlowCase& flowCase) {
     }
 }
 
+/// What the input grid admits in each row in the chosen units: the range, the editor's format
+/// and the unit's label.
+struct RowUnit {
+    double min = 0;
+    double max = 0;
+    std::string editFormat;
+    std::string label;
+};
+
+/// The grid of the default case in chosen units, which every case of a run starts from.
+class GridStart;
+
 /// A case being edited as in the input grid: the case and the grid's value texts. A batch
 /// solves many cases, so texts are formatted and read again only where they changed. A precise
-/// case takes the values as given and has no texts.
+/// case takes the values as given and has no texts. Values are given and shown in the units
+/// the case's unit choices name.
 class GridCase {
 public:
-    explicit GridCase(bool precise) : grid_(defaultGrid()), precise_(precise) {}
+    GridCase(const GridStart& start, bool precise);
 
     /// Commits `text` to `row` as the grid does: the number must lie in the row's range; the
     /// editor's text is read with all the others, the case recomputes and writes them back.
     void edit(int row, std::string_view text) {
         const InputRowInfo& info = rowInfo(row);
+        const RowUnit& unit = rowUnit(row);
         const std::string_view value = trimmed(text);
         double x = 0;
         try {
@@ -155,17 +225,18 @@ public:
             throw EConvertError(std::string(info.caption) + ": '" + printableText(value) +
                                 "' is not a valid floating point value");
         }
-        if (!(x >= info.min && x <= info.max))
+        if (!(x >= unit.min && x <= unit.max))
             throw EConvertError(
                 formatText("%s: %s is outside the range %0.6g to %0.6g %s",
-                           {info.caption, printableText(value), info.min, info.max, info.units}));
+                           {info.caption, printableText(value), unit.min, unit.max, unit.label}));
         if (precise_) {
-            grid_.flowCase.InputValue(row) = info.baseScale == 1 ? x : x * info.baseScale;
+            grid_.flowCase.InputValue(row) =
+                grid_.flowCase.Units.fromDisplay(InputQuantity(row), x);
             grid_.flowCase.ApplyEdit(row);
             return;
         }
         const auto i = static_cast<std::size_t>(row - 1);
-        grid_.texts[i] = formatText(info.editFormat, {x});
+        grid_.texts[i] = formatText(unit.editFormat, {x});
         // The editor's text is not one the case made: it is written back whatever its value.
         grid_.shownValues[i] = std::numeric_limits<double>::quiet_NaN();
         readInputs();
@@ -199,8 +270,12 @@ public:
     bool precise() const { return precise_; }
     const FlowCase& flowCase() const { return grid_.flowCase; }
     const InputTexts& texts() const { return grid_.texts; }
+    const RowUnit& rowUnit(int row) const;
+    /// The value of input row `row` in its chosen unit.
+    double displayValue(int row) const {
+        return grid_.flowCase.Units.toDisplay(InputQuantity(row), grid_.flowCase.InputValue(row));
+    }
 
-private:
     struct Grid {
         FlowCase flowCase;
         InputTexts texts;     ///< what the grid shows
@@ -209,43 +284,33 @@ private:
         std::array<double, 5> shownValues{}; ///< the values the texts were last made from
     };
 
-    static const Grid& defaultGrid() {
-        static const Grid grid = [] {
-            Grid g;
-            g.texts = g.readTexts = g.flowCase.ShowInputs();
-            for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
-                const auto i = static_cast<std::size_t>(row - 1);
-                g.shownValues[i] = g.flowCase.InputValue(row);
-                g.readValues[i] = FlowCase::ReadInputText(row, g.texts[i]);
-            }
-            return g;
-        }();
-        return grid;
-    }
-
+private:
     /// "Derived Water Flowrate 0.000 l/s is outside 0.01 to 5000" when the value of `row`
     /// that is solved lies outside the row's range.
     std::optional<std::string> checkDerived(int row) const {
         const InputRowInfo& info = rowInfo(row);
-        const double value = grid_.flowCase.InputValue(row);
+        const RowUnit& unit = rowUnit(row);
+        const FlowCase& c = grid_.flowCase;
+        const double value = c.InputValue(row);
         // The grid's flowrate and diameter are their texts; the velocity is always computed.
         const auto i = static_cast<std::size_t>(row - 1);
         const bool fromText = !precise_ && row != kVelocityRow;
-        const double shown = fromText ? readReal(grid_.texts[i]) : value * info.displayScale;
-        if (shown >= info.min && shown <= info.max)
+        const double shown = fromText ? readReal(grid_.texts[i]) : displayValue(row);
+        if (shown >= unit.min && shown <= unit.max)
             return std::nullopt;
         const std::string text = fromText   ? grid_.texts[i]
                                  : precise_ ? shortestRealText(shown)
-                                            : FlowCase::InputText(row, value);
+                                            : FlowCase::InputText(row, value, c.Units);
         return formatText("Derived %s %s %s is outside %0.6g to %0.6g",
-                          {info.caption, text, info.units, info.min, info.max});
+                          {info.caption, text, unit.label, unit.min, unit.max});
     }
 
     void readInputs() {
         for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
             const auto i = static_cast<std::size_t>(row - 1);
             if (grid_.texts[i] != grid_.readTexts[i]) {
-                grid_.readValues[i] = FlowCase::ReadInputText(row, grid_.texts[i]);
+                grid_.readValues[i] =
+                    FlowCase::ReadInputText(row, grid_.texts[i], grid_.flowCase.Units);
                 grid_.readTexts[i] = grid_.texts[i];
             }
             grid_.flowCase.InputValue(row) = grid_.readValues[i];
@@ -258,29 +323,63 @@ private:
             const double value = grid_.flowCase.InputValue(row);
             if (std::bit_cast<std::uint64_t>(value) !=
                 std::bit_cast<std::uint64_t>(grid_.shownValues[i])) {
-                grid_.texts[i] = FlowCase::InputText(row, value);
+                grid_.texts[i] = FlowCase::InputText(row, value, grid_.flowCase.Units);
                 grid_.shownValues[i] = value;
             }
         }
     }
 
     Grid grid_;
+    const GridStart* start_;
     bool precise_;
 };
+
+class GridStart {
+public:
+    explicit GridStart(const UnitChoices& units) {
+        grid.flowCase.Units = units;
+        grid.texts = grid.readTexts = grid.flowCase.ShowInputs();
+        for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+            const auto i = static_cast<std::size_t>(row - 1);
+            grid.shownValues[i] = grid.flowCase.InputValue(row);
+            grid.readValues[i] = FlowCase::ReadInputText(row, grid.texts[i], units);
+            const Quantity quantity = InputQuantity(row);
+            const auto [min, max] = InputRowRange(row, units);
+            rows[i] = {min, max,
+                       units.isDesigned(quantity) ? rowInfo(row).editFormat
+                                                  : units.format(quantity),
+                       units.label(quantity)};
+        }
+    }
+
+    GridCase::Grid grid;
+    std::array<RowUnit, 5> rows;
+};
+
+GridCase::GridCase(const GridStart& start, bool precise)
+    : grid_(start.grid), start_(&start), precise_(precise) {}
+
+const RowUnit& GridCase::rowUnit(int row) const {
+    return start_->rows[static_cast<std::size_t>(row - 1)];
+}
 
 /// Writes the batch results: a header, then one line per row read.
 class BatchSolver {
 public:
     BatchSolver(CsvReader& reader, std::ostream& out, bool precise,
-                const std::vector<std::string>& keep)
-        : reader_(reader), out_(out), precise_(precise), keepNames_(keep) {}
+                const std::vector<std::string>& keep, const UnitChoices& units, bool unitsGiven)
+        : reader_(reader), out_(out), precise_(precise), keepNames_(keep), units_(units),
+          unitsGiven_(unitsGiven) {}
 
-    /// Reads the header; throws UsageError for an unknown or repeated column, or a column to
-    /// keep that the header lacks.
+    /// Reads the header; throws UsageError for an unknown or repeated column, a column to keep
+    /// that the header lacks, or an unknown unit. A column named with a unit reads its values
+    /// in that unit, and the output names the unit of every column that has one.
     void readHeader() {
         CsvReader::Chunk chunk;
-        if (!reader_.read(chunk, 1))
+        if (!reader_.read(chunk, 1)) {
+            start_.emplace(units_);
             return;
+        }
         const CsvReader::Record& record = chunk.record(0);
         switch (record.error) {
         case CsvReader::RecordError::None:
@@ -300,14 +399,11 @@ public:
                     throw UsageError("column '" + printableText(name) +
                                      "' appears twice in the batch header");
             bool known = false;
-            for (const InputName& input : kInputNames)
-                if (input.column == name) {
-                    inputColumns_[static_cast<std::size_t>(input.row - 1)] = column;
-                    known = true;
-                }
             for (const std::string& keep : keepNames_)
                 if (keep == name)
                     known = true;
+            if (!known)
+                known = readInputColumn(name, column);
             if (!known)
                 throw UsageError("unknown column '" + printableText(name) +
                                  "' in the batch header");
@@ -327,6 +423,7 @@ public:
         // Cells are edits in column order.
         std::sort(edits_.begin(), edits_.end(),
                   [](const Edit& a, const Edit& b) { return a.column < b.column; });
+        start_.emplace(units_);
     }
 
     /// What run() found.
@@ -344,12 +441,26 @@ public:
             appendCsvCell(header, keep);
             header += ',';
         }
-        for (const InputName& input : kInputNames) {
-            header += input.column;
-            header += ',';
+        if (!start_)
+            start_.emplace(units_);
+        if (unitsGiven_) {
+            for (const InputName& input : kInputNames)
+                header += columnName(input.stem, InputQuantity(input.row)) + ',';
+            for (std::size_t i = 0; i < kResultCount; ++i) {
+                const std::optional<Quantity> quantity = ResultQuantity(i);
+                header += quantity ? columnName(kResultNames[i], *quantity)
+                                   : std::string(kResultNames[i]);
+                header += ',';
+            }
+            header += "status\n";
+        } else {
+            for (const InputName& input : kInputNames) {
+                header += input.column;
+                header += ',';
+            }
+            header += kResultColumns;
+            header += ",status\n";
         }
-        header += kResultColumns;
-        header += ",status\n";
         if (!write(header, outcome))
             return outcome;
 
@@ -404,6 +515,54 @@ private:
         int row;
     };
 
+    /// "name[key]" with the key of the unit `quantity` is shown in.
+    std::string columnName(std::string_view name, Quantity quantity) const {
+        return std::string(name) + '[' +
+               UnitKey(QuantityOf(quantity).category, units_.unit(quantity)) + ']';
+    }
+
+    /// Takes column `column` named `name` as an input column when it is one: "flow_lps" and
+    /// the other designed names, "flow" in the chosen unit, or "flow[usgpm]" in the unit named.
+    bool readInputColumn(std::string_view name, std::size_t column) {
+        const InputName* input = nullptr;
+        std::optional<int> unit;
+        for (const InputName& candidate : kInputNames) {
+            const Quantity quantity = InputQuantity(candidate.row);
+            if (name == candidate.column) {
+                input = &candidate;
+                unit = QuantityOf(quantity).designedUnit;
+            } else if (name == candidate.stem) {
+                input = &candidate;
+            } else if (name.starts_with(candidate.stem) &&
+                       name.substr(candidate.stem.size()).starts_with('[') && name.ends_with(']')) {
+                input = &candidate;
+                const std::string_view key =
+                    name.substr(candidate.stem.size() + 1, name.size() - candidate.stem.size() - 2);
+                const UnitCategory category = QuantityOf(quantity).category;
+                const int found = FindUnitByKey(category, key);
+                if (found < 0)
+                    throw UsageError("unknown unit '" + printableText(key) + "' in column '" +
+                                     printableText(name) + "' (the units of " +
+                                     std::string(candidate.stem) + " are " + UnitKeyList(category) +
+                                     ")");
+                unit = found;
+                unitsGiven_ = true;
+            }
+            if (input)
+                break;
+        }
+        if (!input)
+            return false;
+        std::size_t& slot = inputColumns_[static_cast<std::size_t>(input->row - 1)];
+        if (slot != kNoColumn)
+            throw UsageError("the batch header names the " +
+                             std::string(rowInfo(input->row).caption) + " twice");
+        slot = column;
+        if (unit)
+            units_.setUnit(InputQuantity(input->row), *unit);
+        return true;
+    }
+
     /// Writes `text`, or flushes when it is empty; false when writing failed.
     bool write(std::string_view text, Outcome& outcome) {
         errno = 0;
@@ -427,7 +586,7 @@ private:
 
     bool solveRow(const CsvReader::Chunk& chunk, const CsvReader::Record& record,
                   std::string& output) const {
-        GridCase gridCase(precise_);
+        GridCase gridCase(*start_, precise_);
         std::string failure;
         try {
             switch (record.error) {
@@ -481,7 +640,7 @@ private:
         const FlowCase& c = gridCase.flowCase();
         if (precise_) {
             for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
-                output += shortestRealText(c.InputValue(row) * rowInfo(row).displayScale);
+                output += shortestRealText(gridCase.displayValue(row));
                 output += ',';
             }
             const auto values = ResultValues(c);
@@ -506,6 +665,9 @@ private:
     std::ostream& out_;
     bool precise_;
     const std::vector<std::string>& keepNames_;
+    UnitChoices units_;
+    bool unitsGiven_;
+    std::optional<GridStart> start_; ///< made once the header has named the units
     std::size_t columnCount_ = 0;
     std::array<std::size_t, 5> inputColumns_{kNoColumn, kNoColumn, kNoColumn, kNoColumn, kNoColumn};
     std::vector<Edit> edits_;
@@ -517,13 +679,40 @@ struct Options {
     bool batch = false;
     std::optional<std::string> batchFile;
     std::vector<std::string> keep; ///< batch columns copied to the output
+    UnitChoices units;
+    bool unitsGiven = false; ///< --units or --unit was given: columns name their units
     bool precise = false;
     bool help = false;
     bool version = false;
 };
 
+/// QUANTITY=KEY of --unit as a quantity and a unit index of its category.
+std::pair<Quantity, int> parseUnitOption(std::string_view value) {
+    const std::size_t eq = value.find('=');
+    const std::string_view name = value.substr(0, std::min(eq, value.size()));
+    const std::optional<Quantity> quantity = FindQuantity(name);
+    if (!quantity) {
+        std::string known;
+        for (const QuantityInfo& info : Quantities())
+            known += (known.empty() ? "" : ", ") + std::string(info.key);
+        throw UsageError("unknown quantity '" + printableText(name) +
+                         "' for --unit (the quantities are " + known + ")");
+    }
+    if (eq == value.npos)
+        throw UsageError("option --unit needs QUANTITY=KEY, for example flow=usgpm");
+    const std::string_view key = value.substr(eq + 1);
+    const UnitCategory category = QuantityOf(*quantity).category;
+    const int unit = FindUnitByKey(category, key);
+    if (unit < 0)
+        throw UsageError("unknown unit '" + printableText(key) + "' for " + std::string(name) +
+                         " (its units are " + UnitKeyList(category) + ")");
+    return {*quantity, unit};
+}
+
 Options parseOptions(const std::vector<std::string>& args) {
     Options options;
+    std::string preset;                              // the last --units
+    std::vector<std::pair<Quantity, int>> unitEdits; // every --unit, applied over the preset
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
         std::optional<std::string> attached; // the value of --name=value
@@ -552,17 +741,31 @@ Options parseOptions(const std::vector<std::string>& args) {
             continue;
         }
         const bool keep = arg == "--keep";
+        const bool unitOption = arg == "--units" || arg == "--unit";
         const InputName* input = nullptr;
         for (const InputName& name : kInputNames)
             if (name.option == arg)
                 input = &name;
-        if (!input && !keep)
+        if (!input && !keep && !unitOption)
             throw UsageError("unknown option '" + printableText(arg) + "' (see --help)");
         if (!attached && i + 1 >= args.size())
             throw UsageError("option " + std::string(arg) + " needs a value");
         const std::string value = attached ? *attached : args[++i];
         if (input) {
             options.edits.emplace_back(input->row, value);
+            continue;
+        }
+        if (arg == "--units") {
+            if (value != "si" && value != "us")
+                throw UsageError("option --units takes si or us, not '" + printableText(value) +
+                                 "'");
+            preset = value;
+            options.unitsGiven = true;
+            continue;
+        }
+        if (arg == "--unit") {
+            unitEdits.push_back(parseUnitOption(value));
+            options.unitsGiven = true;
             continue;
         }
         for (std::size_t start = 0;;) {
@@ -579,6 +782,9 @@ Options parseOptions(const std::vector<std::string>& args) {
             start = comma + 1;
         }
     }
+    options.units = preset == "us" ? UnitChoices::UsCustomary() : UnitChoices::Designed();
+    for (const auto& [quantity, unit] : unitEdits)
+        options.units.setUnit(quantity, unit);
     if (options.batch && !options.edits.empty())
         throw UsageError("--batch takes its values from the batch file, not from options");
     if (!options.keep.empty() && !options.batch)
@@ -624,11 +830,11 @@ std::string roundingNote(const Options& options, const GridCase& gridCase) {
         const std::string& shown = gridCase.texts()[i];
         if (readReal(text) == readReal(shown))
             continue;
-        const InputRowInfo& info = rowInfo(row);
+        const std::string& label = gridCase.rowUnit(row).label;
         if (count++ > 0)
             changes += ", ";
         changes += formatText("%s %s %s is solved as %s %s",
-                              {info.caption, printableText(text), info.units, shown, info.units});
+                              {rowInfo(row).caption, printableText(text), label, shown, label});
     }
     if (count == 0)
         return {};
@@ -637,7 +843,8 @@ std::string roundingNote(const Options& options, const GridCase& gridCase) {
 }
 
 int solveOneCase(const Options& options, std::ostream& out, std::ostream& err) {
-    GridCase gridCase(options.precise);
+    const GridStart start(options.units);
+    GridCase gridCase(start, options.precise);
     try {
         for (const auto& [row, text] : options.edits)
             gridCase.edit(row, text);
@@ -663,13 +870,12 @@ int solveOneCase(const Options& options, std::ostream& out, std::ostream& err) {
     const FlowCase& c = gridCase.flowCase();
     std::string text;
     for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
-        const InputRowInfo& info = rowInfo(row);
-        text += info.caption;
+        text += rowInfo(row).caption;
         text += ',';
-        text += options.precise ? fullText(c.InputValue(row) * info.displayScale)
+        text += options.precise ? fullText(gridCase.displayValue(row))
                                 : gridCase.texts()[static_cast<std::size_t>(row - 1)];
         text += ',';
-        text += info.units;
+        text += gridCase.rowUnit(row).label;
         text += '\n';
     }
     const ResultRows rows = MakeResultRows(c);
@@ -702,7 +908,8 @@ int solveBatch(const Options& options, std::istream& in, std::ostream& out, std:
         source = &file;
     }
     CsvReader reader(*source);
-    BatchSolver solver(reader, out, options.precise, options.keep);
+    BatchSolver solver(reader, out, options.precise, options.keep, options.units,
+                       options.unitsGiven);
     try {
         solver.readHeader();
     } catch (const UsageError& error) {
@@ -733,7 +940,8 @@ int RunSolveCommand(const std::vector<std::string>& args, std::istream& in, std:
         return kExitUsage;
     }
     if (options.help)
-        return writeOutput(kHelp, out, err) ? kExitSolved : kExitCaseFailed;
+        return writeOutput(std::string(kHelp) + unitsHelp(), out, err) ? kExitSolved
+                                                                       : kExitCaseFailed;
     if (options.version) {
         const std::string version = std::string(kProgram) + ' ' + CORVEL_VERSION + '\n';
         return writeOutput(version, out, err) ? kExitSolved : kExitCaseFailed;

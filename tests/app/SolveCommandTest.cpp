@@ -1,12 +1,18 @@
 #include "app/SolveCommand.h"
+#include "app/Results.h"
 #include "units/NumberText.h"
+
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -503,6 +509,251 @@ TEST(SolveCommand, FailedWriteIsReportedAndFails) {
         const std::string message = err.str();
         EXPECT_EQ(message.rfind("corvel-solve: cannot write the output", 0), 0u) << message;
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    }
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+std::vector<std::string> cells(const std::string& line) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
+        result.push_back(line.substr(start, comma - start));
+    result.push_back(line.substr(start));
+    return result;
+}
+
+TEST(SolveCommandUnits, UsOptionsTakeAndShowUsCustomaryUnits) {
+    const SolveRun run =
+        solve({"--units", "us", "--flow", "100", "--diameter", "4", "--temperature", "60"});
+    ASSERT_EQ(run.code, kExitSolved) << run.err;
+    EXPECT_EQ(run.err, "");
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 18u);
+    EXPECT_EQ(out[0], "Water Flowrate,100.0,usgpm");
+    EXPECT_EQ(out[1], "Water Velocity,2.55,ft/s");
+    EXPECT_EQ(out[2], "Inside Diameter,4.00,inch");
+    EXPECT_EQ(out[3], "Mean Temperature,60.0,°F");
+    EXPECT_EQ(out[5], "Velocity,2.55,ft/s");
+    EXPECT_EQ(out[14], "Reynolds Number,70728,-");
+    EXPECT_EQ(out[17], "Pressure Drop Rate,0.2708,psi/100 ft");
+}
+
+TEST(SolveCommandUnits, OneUnitOptionChangesOnlyItsQuantity) {
+    const auto out = lines(
+        solve({"--unit", "pressure_drop_rate=Psi/ft", "--unit=flow=usgpm", "--flow", "380.4"}).out);
+    ASSERT_EQ(out.size(), 18u);
+    EXPECT_EQ(out[0], "Water Flowrate,380.4,usgpm");
+    EXPECT_EQ(out[2], "Inside Diameter,100.0,mm");
+    EXPECT_EQ(out[17].rfind("Pressure Drop Rate,0.0359", 0), 0u) << out[17];
+    EXPECT_EQ(out[17].substr(out[17].rfind(',')), ",Psi/ft");
+    // --unit applies over --units whatever their order.
+    EXPECT_EQ(lines(solve({"--unit", "flow=lps", "--units", "us"}).out).at(0),
+              "Water Flowrate,24.000,l/s");
+}
+
+TEST(SolveCommandUnits, RangesRoundingAndMessagesNameTheChosenUnit) {
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--units", "us", "--flow", "0.1"},
+         kExitUsage,
+         "corvel-solve: Water Flowrate: 0.1 is outside the range 0.158503 to 79251.6 usgpm\n"},
+        {{"--units", "us", "--diameter", "4.004"},
+         kExitSolved,
+         "corvel-solve: note: Inside Diameter 4.004 inch is solved as 4.00 inch; use --precise "
+         "to solve the value as given\n"},
+        {{"--units", "us", "--diameter", "0.01"},
+         kExitCaseFailed,
+         "corvel-solve: Derived Water Velocity 1553925.20 ft/s is outside 0.0328084 to "
+         "164.042\n"},
+        {{"--units", "metric"},
+         kExitUsage,
+         "corvel-solve: option --units takes si or us, not 'metric'\n"},
+        {{"--unit", "colour=red"},
+         kExitUsage,
+         "corvel-solve: unknown quantity 'colour' for --unit (the quantities are flow, velocity, "
+         "diameter, temperature, roughness, density, heat_capacity, dynamic_viscosity, "
+         "conductivity, enthalpy, saturation_pressure, pressure_drop_rate)\n"},
+        {{"--unit", "flow=gpm"},
+         kExitUsage,
+         "corvel-solve: unknown unit 'gpm' for flow (its units are lps, lpm, dm3phr, cmh, cms, "
+         "usgpm)\n"},
+        {{"--unit", "flow"},
+         kExitUsage,
+         "corvel-solve: option --unit needs QUANTITY=KEY, for example flow=usgpm\n"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        EXPECT_EQ(run.code, c.code) << c.args.back();
+        EXPECT_EQ(run.err, c.err);
+    }
+}
+
+TEST(SolveCommandUnits, BatchColumnsNameTheirUnitsInBrackets) {
+    const SolveRun run =
+        solve({"--batch"}, "flow[usgpm],diameter[inches],temperature[degF]\n100,4,60\n");
+    ASSERT_EQ(run.code, kExitSolved) << run.err;
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0],
+              "flow[usgpm],velocity[mpers],diameter[inches],temperature[degF],"
+              "roughness[millimetres],velocity[mpers],density[kgperm3],heat_capacity[kJperkgK],"
+              "dynamic_viscosity[uPas],conductivity[mWpermK],prandtl_number,enthalpy[kJperkg],"
+              "saturation_pressure[kPa],diffusion_coefficient,reynolds_number,friction_factor,"
+              "moody_diagram,pressure_drop_rate[kPa/m],status");
+    EXPECT_EQ(out[1].rfind("100.0,0.78,4.00,60.0,0.03000,", 0), 0u) << out[1];
+    EXPECT_NE(out[1].find(",70728,"), std::string::npos) << out[1];
+
+    // Bare names read the chosen units; the designed names keep reading the designed ones.
+    const auto us = lines(solve({"--batch", "--units", "us"}, "flow,diameter_mm\n100,100\n").out);
+    EXPECT_EQ(us.at(0).rfind("flow[usgpm],velocity[ftpers],diameter[millimetres],", 0), 0u);
+    EXPECT_EQ(us.at(1).rfind("100.0,", 0), 0u) << us.at(1);
+    EXPECT_NE(us.at(1).find(",100.0,48.2,1.181,"), std::string::npos) << us.at(1);
+}
+
+TEST(SolveCommandUnits, WithoutUnitOptionsTheBatchHeaderIsUnchanged) {
+    EXPECT_EQ(lines(solve({"--batch"}, "flow_lps\n").out).at(0),
+              "flow_lps,velocity_mps,diameter_mm,temperature_c,roughness_mm,velocity,density,"
+              "heat_capacity,dynamic_viscosity,conductivity,prandtl_number,enthalpy,"
+              "saturation_pressure,diffusion_coefficient,reynolds_number,friction_factor,"
+              "moody_diagram,pressure_drop_rate,status");
+    // --units si names the units while keeping the designed ones.
+    EXPECT_EQ(lines(solve({"--batch", "--units", "si"}, "flow_lps\n").out)
+                  .at(0)
+                  .rfind("flow[lps],velocity[mpers],diameter[millimetres],", 0),
+              0u);
+}
+
+TEST(SolveCommandUnits, BadUnitColumnsAreUsageErrors) {
+    EXPECT_EQ(solve({"--batch"}, "flow[gpm]\n1\n").err,
+              "corvel-solve: unknown unit 'gpm' in column 'flow[gpm]' (the units of flow are lps, "
+              "lpm, dm3phr, cmh, cms, usgpm)\n");
+    EXPECT_EQ(solve({"--batch"}, "flow_lps,flow[usgpm]\n1,2\n").err,
+              "corvel-solve: the batch header names the Water Flowrate twice\n");
+    EXPECT_EQ(solve({"--batch"}, "flow[usgpm\n1\n").code, kExitUsage);
+}
+
+TEST(SolveCommandUnits, HelpListsTheUnitsOfEveryQuantity) {
+    const std::string help = solve({"--help"}).out;
+    EXPECT_NE(help.find("  flow: lps (SI), lpm, dm3phr, cmh, cms, usgpm (US)\n"),
+              std::string::npos);
+    EXPECT_NE(help.find("  pressure_drop_rate: Pa/m, kPa/m (SI), iwg/100', Psi/ft, "
+                        "psiper100ft (US)\n"),
+              std::string::npos);
+    for (const auto& line : lines(help))
+        EXPECT_LE(line.size(), 80u) << line;
+}
+
+/// Half a unit in the last place a text shows, with room for binary rounding.
+double halfLastPlace(const std::string& text) {
+    const std::size_t point = text.find('.');
+    const int decimals = point == std::string::npos ? 0 : int(text.size() - point - 1);
+    return 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9) + 1e-12;
+}
+
+// 1,000 random cases in US customary units agree with the same cases converted into SI by hand
+// and solved in SI: values solved as given within 1e-9, and the US texts within their display
+// rounding of the SI values converted back.
+TEST(SolveCommandUnits, UsCustomaryAgreesWithSiRunsConvertedByHand) {
+    constexpr double kGallon = 0.003785411784; // m³
+    constexpr double kInch = 0.0254;           // m
+    constexpr double kPsi = 6.894757293168361; // kPa
+    std::mt19937 random(13);
+    std::uniform_real_distribution<double> flow(1, 4000), diameter(1, 30), temperature(33, 390),
+        roughness(0.01, 100);
+    std::string us = "flow,diameter,temperature,roughness\n";
+    std::vector<std::array<double, 4>> given;
+    for (int i = 0; i < 1000; ++i) {
+        given.push_back({flow(random), diameter(random), temperature(random), roughness(random)});
+        us += shortestRealText(given.back()[0]) + ',' + shortestRealText(given.back()[1]) + ',' +
+              shortestRealText(given.back()[2]) + ',' + shortestRealText(given.back()[3]) + '\n';
+    }
+    // SI inputs from US ones: l/s, mm, °C, mm.
+    const auto toSi = [&](const std::array<double, 4>& v) {
+        return shortestRealText(v[0] * kGallon / 60 * 1000) + ',' +
+               shortestRealText(v[1] * kInch * 1000) + ',' + shortestRealText((v[2] - 32) / 1.8) +
+               ',' + shortestRealText(v[3] * kInch) + '\n';
+    };
+    // US result values from SI ones, by list index; the rest keep their units.
+    const auto toUs = [&](std::size_t i, double si) {
+        switch (i) {
+        case 0:
+            return si / 0.3048; // ft/s
+        case 1:
+            return si / 16.018463373960138; // lb/ft³
+        case 2:
+            return si * 0.23883448770002388; // Btu/lb°F, the catalogue's factor
+        case 3:
+            return si / 1000; // mg/m-s to cP
+        case 4:
+            return si * 577.7 / 1e6; // mW/m-K to Btu/hr·ft°F, the catalogue's factor
+        case 6:
+            return si * 0.4299226139294927; // Btu/lb
+        case 7:
+            return si / 6.89476; // Psi, the catalogue's factor
+        case 12:
+            return si * 30.48 / kPsi; // psi/100 ft
+        default:
+            return si;
+        }
+    };
+    const std::string siHeader = "flow_lps,diameter_mm,temperature_c,roughness_mm\n";
+
+    // Solved exactly as given.
+    std::string si = siHeader;
+    for (const auto& v : given)
+        si += toSi(v);
+    const auto usRows = lines(solve({"--batch", "--units", "us", "--precise"}, us).out);
+    const auto siRows = lines(solve({"--batch", "--precise"}, si).out);
+    ASSERT_EQ(usRows.size(), 1001u);
+    ASSERT_EQ(siRows.size(), 1001u);
+    int solved = 0;
+    for (std::size_t row = 1; row <= 1000; ++row) {
+        const auto u = cells(usRows[row]);
+        const auto s = cells(siRows[row]);
+        ASSERT_EQ(u.back() == "Solved", s.back() == "Solved") << usRows[row] << '\n' << siRows[row];
+        if (u.back() != "Solved")
+            continue;
+        ++solved;
+        for (std::size_t i = 0; i < kResultCount; ++i) {
+            if (i == kRegimeResultIndex)
+                EXPECT_EQ(u[5 + i], s[5 + i]);
+            else
+                EXPECT_TRUE(test::NearRel(readReal(u[5 + i]), toUs(i, readReal(s[5 + i])), 1e-9))
+                    << "row " << row << " result " << i;
+        }
+    }
+    EXPECT_GT(solved, 900);
+
+    // As the grid shows them: the US inputs as shown, converted and solved exactly in SI.
+    const auto shownRows = lines(solve({"--batch", "--units", "us"}, us).out);
+    ASSERT_EQ(shownRows.size(), 1001u);
+    std::string shownSi = siHeader;
+    for (std::size_t row = 1; row <= 1000; ++row) {
+        const auto u = cells(shownRows[row]);
+        shownSi += toSi({readReal(u[0]), readReal(u[2]), readReal(u[3]), readReal(u[4])});
+    }
+    const auto exactRows = lines(solve({"--batch", "--precise"}, shownSi).out);
+    for (std::size_t row = 1; row <= 1000; ++row) {
+        const auto u = cells(shownRows[row]);
+        const auto s = cells(exactRows[row]);
+        if (u.back() != "Solved" || s.back() != "Solved")
+            continue;
+        for (std::size_t i = 0; i < kResultCount; ++i) {
+            if (i == kRegimeResultIndex)
+                continue;
+            const double expected = toUs(i, readReal(s[5 + i]));
+            EXPECT_NEAR(readReal(u[5 + i]), expected, halfLastPlace(u[5 + i]))
+                << "row " << row << " result " << i << ": " << u[5 + i];
+        }
     }
 }
 

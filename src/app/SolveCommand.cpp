@@ -1,10 +1,12 @@
 #include "app/SolveCommand.h"
 
 #include "CorvelVersion.h"
+#include "app/CaseNoteCodes.h"
 #include "app/CsvReader.h"
 #include "app/FlowCase.h"
 #include "app/PrintableText.h"
 #include "app/Results.h"
+#include "physics/Validity.h"
 #include "platform/Errors.h"
 #include "units/NumberText.h"
 #include "units/UnitChoices.h"
@@ -47,6 +49,11 @@ and diameter form the given pair and the third is derived from them.
                        (the default), or in US customary units
   --unit QUANTITY=KEY  give and show QUANTITY in the unit KEY of the list
                        below; may be repeated, and applies over --units
+  --water simple|iapws take the water properties from the simple correlations
+                       (the default) or from the IAPWS reference formulations
+  --line-pressure KPA  absolute pressure in the pipe in kPa (0.1 to 100000;
+                       default 101.325): the water boils below its saturation
+                       pressure, and the IAPWS properties are taken at it
   --batch [FILE]       solve every row of a CSV file (standard input when FILE
                        is absent or "-") and write the results as CSV
   --keep NAME[,NAME]   in a batch, copy these columns of the file unchanged to
@@ -65,7 +72,9 @@ Without --batch the five inputs as the grid shows them and the 13 results are
 printed one per line as "caption,value,units", as the calculator copies them to
 the clipboard. The grid shows each input in its display format (the diameter to
 0.1 mm, for example) and the case is solved with the values shown; a note on
-standard error tells when a value given was rounded so.
+standard error tells when a value given was rounded so. The notes below of
+caution and warning (all but fast and slow) follow the results on standard
+error as "note [CODE]: text".
 
 A batch header names any of the columns flow_lps, velocity_mps, diameter_mm,
 temperature_c and roughness_mm, and the columns given to --keep. Each row starts
@@ -74,7 +83,10 @@ The output holds the kept columns, the five inputs after derivation, the 13
 results (velocity, density, heat_capacity, dynamic_viscosity, conductivity,
 prandtl_number, enthalpy, saturation_pressure, diffusion_coefficient,
 reynolds_number, friction_factor, moody_diagram, pressure_drop_rate) and a
-status column: "Solved", or the input line and why the row failed. A failed row
+status column: "Solved", or the input line and why the row failed, and a notes
+column: the codes of the notes below that a solved row earns, separated by
+";", empty when every figure is sound. A column line_pressure_kpa gives each
+row its line pressure. A failed row
 keeps its input cells as given and does not stop the batch. Batch files follow
 RFC 4180; blanks around cells are ignored and a row may be at most 1 MiB long.
 
@@ -92,6 +104,31 @@ diameter lies outside that row's range fails.
 Exit status: 0 solved; 1 the solve or at least one batch row failed, or the
 output could not be written; 2 a bad option, value, batch file or header.
 )";
+
+/// The help's list of the note codes with their summaries.
+std::string notesHelp() {
+    std::string text = "\nNotes (the codes of the notes column):\n";
+    for (const NoteKind& kind : kNoteKinds) {
+        std::string line = "  " + std::string(kind.code);
+        line.resize(std::max<std::size_t>(line.size() + 1, 17), ' ');
+        // Summaries wrap at 80 columns, continued under their first word.
+        std::size_t start = 0;
+        const std::string_view summary = kind.summary;
+        while (start < summary.size()) {
+            std::size_t end = summary.size();
+            if (line.size() + (end - start) > 79) {
+                end = summary.rfind(' ', start + (79 - line.size()));
+                if (end == std::string_view::npos || end <= start)
+                    end = summary.size();
+            }
+            line += summary.substr(start, end - start);
+            text += line + '\n';
+            line = std::string(17, ' ');
+            start = end < summary.size() ? end + 1 : end;
+        }
+    }
+    return text;
+}
 
 /// The help's list of the units of each quantity, by key, marking the SI and US ones.
 std::string unitsHelp() {
@@ -153,6 +190,14 @@ constexpr std::array<std::string_view, kResultCount> kResultNames = {"velocity",
                                                                      "friction_factor",
                                                                      "moody_diagram",
                                                                      "pressure_drop_rate"};
+
+/// The batch column of the line pressure [kPa].
+constexpr std::string_view kLinePressureColumn = "line_pressure_kpa";
+
+/// The line pressures corvel-solve takes [kPa]: up to the 100 MPa the reference formulation
+/// of liquid water covers.
+constexpr double kMinLinePressure = 0.1;
+constexpr double kMaxLinePressure = 100000;
 
 /// A bad option, batch file or batch header: reported on one line, exit code 2.
 class UsageError : public Exception {
@@ -242,6 +287,23 @@ public:
         readInputs();
         grid_.flowCase.ApplyEdit(row);
         showInputs();
+    }
+
+    /// Sets the absolute line pressure from `text` in kPa; it must lie in its range.
+    void setLinePressure(std::string_view text) {
+        const std::string_view value = trimmed(text);
+        double x = 0;
+        try {
+            x = readReal(value);
+        } catch (const EConvertError&) {
+            throw EConvertError("Line Pressure: '" + printableText(value) +
+                                "' is not a valid floating point value");
+        }
+        if (!(x >= kMinLinePressure && x <= kMaxLinePressure))
+            throw EConvertError(
+                formatText("Line Pressure: %s is outside the range %0.6g to %0.6g kPa",
+                           {printableText(value), kMinLinePressure, kMaxLinePressure}));
+        grid_.flowCase.LinePressure = x;
     }
 
     struct Outcome {
@@ -336,8 +398,9 @@ private:
 
 class GridStart {
 public:
-    explicit GridStart(const UnitChoices& units) {
+    GridStart(const UnitChoices& units, WaterModel water) {
         grid.flowCase.Units = units;
+        grid.flowCase.Water = water;
         grid.texts = grid.readTexts = grid.flowCase.ShowInputs();
         for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
             const auto i = static_cast<std::size_t>(row - 1);
@@ -367,9 +430,10 @@ const RowUnit& GridCase::rowUnit(int row) const {
 class BatchSolver {
 public:
     BatchSolver(CsvReader& reader, std::ostream& out, bool precise,
-                const std::vector<std::string>& keep, const UnitChoices& units, bool unitsGiven)
+                const std::vector<std::string>& keep, const UnitChoices& units, bool unitsGiven,
+                WaterModel water)
         : reader_(reader), out_(out), precise_(precise), keepNames_(keep), units_(units),
-          unitsGiven_(unitsGiven) {}
+          unitsGiven_(unitsGiven), water_(water) {}
 
     /// Reads the header; throws UsageError for an unknown or repeated column, a column to keep
     /// that the header lacks, or an unknown unit. A column named with a unit reads its values
@@ -377,7 +441,7 @@ public:
     void readHeader() {
         CsvReader::Chunk chunk;
         if (!reader_.read(chunk, 1)) {
-            start_.emplace(units_);
+            start_.emplace(units_, water_);
             return;
         }
         const CsvReader::Record& record = chunk.record(0);
@@ -402,8 +466,12 @@ public:
             for (const std::string& keep : keepNames_)
                 if (keep == name)
                     known = true;
-            if (!known)
-                known = readInputColumn(name, column);
+            if (name == kLinePressureColumn) {
+                linePressureColumn_ = column;
+                known = true;
+            }
+            // A column both kept and read as an input is both.
+            known = readInputColumn(name, column) || known;
             if (!known)
                 throw UsageError("unknown column '" + printableText(name) +
                                  "' in the batch header");
@@ -423,7 +491,7 @@ public:
         // Cells are edits in column order.
         std::sort(edits_.begin(), edits_.end(),
                   [](const Edit& a, const Edit& b) { return a.column < b.column; });
-        start_.emplace(units_);
+        start_.emplace(units_, water_);
     }
 
     /// What run() found.
@@ -442,7 +510,7 @@ public:
             header += ',';
         }
         if (!start_)
-            start_.emplace(units_);
+            start_.emplace(units_, water_);
         if (unitsGiven_) {
             for (const InputName& input : kInputNames)
                 header += columnName(input.stem, InputQuantity(input.row)) + ',';
@@ -452,14 +520,14 @@ public:
                                    : std::string(kResultNames[i]);
                 header += ',';
             }
-            header += "status\n";
+            header += "status,notes\n";
         } else {
             for (const InputName& input : kInputNames) {
                 header += input.column;
                 header += ',';
             }
             header += kResultColumns;
-            header += ",status\n";
+            header += ",status,notes\n";
         }
         if (!write(header, outcome))
             return outcome;
@@ -603,6 +671,10 @@ private:
                 throw EConvertError(formatText("the row has %d cells but the header names %d",
                                                {static_cast<long long>(record.cellCount),
                                                 static_cast<long long>(columnCount_)}));
+            if (linePressureColumn_ != kNoColumn)
+                if (const std::string_view cell = chunk.cell(record, linePressureColumn_);
+                    !cell.empty())
+                    gridCase.setLinePressure(cell);
             for (const Edit& edit : edits_)
                 if (const std::string_view cell = chunk.cell(record, edit.column); !cell.empty())
                     gridCase.edit(edit.row, cell);
@@ -618,7 +690,9 @@ private:
         }
         if (failure.empty()) {
             appendValues(gridCase, output);
-            output += "Solved\n";
+            output += "Solved,";
+            AppendNoteCodes(gridCase.flowCase(), output);
+            output += '\n';
             return true;
         }
         // A failed row keeps its inputs as given, so that it can be found and mended.
@@ -632,7 +706,7 @@ private:
             output,
             printableText(formatText("line %d: %s", {static_cast<long long>(record.line), failure}),
                           std::string::npos));
-        output += '\n';
+        output += ",\n";
         return false;
     }
 
@@ -667,6 +741,8 @@ private:
     const std::vector<std::string>& keepNames_;
     UnitChoices units_;
     bool unitsGiven_;
+    WaterModel water_;
+    std::size_t linePressureColumn_ = kNoColumn;
     std::optional<GridStart> start_; ///< made once the header has named the units
     std::size_t columnCount_ = 0;
     std::array<std::size_t, 5> inputColumns_{kNoColumn, kNoColumn, kNoColumn, kNoColumn, kNoColumn};
@@ -681,6 +757,8 @@ struct Options {
     std::vector<std::string> keep; ///< batch columns copied to the output
     UnitChoices units;
     bool unitsGiven = false; ///< --units or --unit was given: columns name their units
+    WaterModel water = WaterModel::Simple;
+    std::optional<std::string> linePressure; ///< kPa, as given
     bool precise = false;
     bool help = false;
     bool version = false;
@@ -742,11 +820,12 @@ Options parseOptions(const std::vector<std::string>& args) {
         }
         const bool keep = arg == "--keep";
         const bool unitOption = arg == "--units" || arg == "--unit";
+        const bool waterOption = arg == "--water" || arg == "--line-pressure";
         const InputName* input = nullptr;
         for (const InputName& name : kInputNames)
             if (name.option == arg)
                 input = &name;
-        if (!input && !keep && !unitOption)
+        if (!input && !keep && !unitOption && !waterOption)
             throw UsageError("unknown option '" + printableText(arg) + "' (see --help)");
         if (!attached && i + 1 >= args.size())
             throw UsageError("option " + std::string(arg) + " needs a value");
@@ -761,6 +840,17 @@ Options parseOptions(const std::vector<std::string>& args) {
                                  "'");
             preset = value;
             options.unitsGiven = true;
+            continue;
+        }
+        if (arg == "--water") {
+            if (value != "simple" && value != "iapws")
+                throw UsageError("option --water takes simple or iapws, not '" +
+                                 printableText(value) + "'");
+            options.water = value == "iapws" ? WaterModel::Iapws : WaterModel::Simple;
+            continue;
+        }
+        if (arg == "--line-pressure") {
+            options.linePressure = value;
             continue;
         }
         if (arg == "--unit") {
@@ -785,7 +875,7 @@ Options parseOptions(const std::vector<std::string>& args) {
     options.units = preset == "us" ? UnitChoices::UsCustomary() : UnitChoices::Designed();
     for (const auto& [quantity, unit] : unitEdits)
         options.units.setUnit(quantity, unit);
-    if (options.batch && !options.edits.empty())
+    if (options.batch && (!options.edits.empty() || options.linePressure))
         throw UsageError("--batch takes its values from the batch file, not from options");
     if (!options.keep.empty() && !options.batch)
         throw UsageError("--keep applies to --batch only");
@@ -843,9 +933,11 @@ std::string roundingNote(const Options& options, const GridCase& gridCase) {
 }
 
 int solveOneCase(const Options& options, std::ostream& out, std::ostream& err) {
-    const GridStart start(options.units);
+    const GridStart start(options.units, options.water);
     GridCase gridCase(start, options.precise);
     try {
+        if (options.linePressure)
+            gridCase.setLinePressure(*options.linePressure);
         for (const auto& [row, text] : options.edits)
             gridCase.edit(row, text);
     } catch (const std::exception& error) {
@@ -885,7 +977,15 @@ int solveOneCase(const Options& options, std::ostream& out, std::ostream& err) {
         text += rows[i].caption + ',' + (exact ? fullText(values[i]) : rows[i].value) + ',' +
                 rows[i].units + '\n';
     }
-    return writeOutput(text, out, err) ? kExitSolved : kExitCaseFailed;
+    if (!writeOutput(text, out, err))
+        return kExitCaseFailed;
+    // The notes on figures less reliable than usual follow the output, so that a failed write
+    // stays the only message; design hints (a fast or slow flow) are left to the batch's notes
+    // column, since the default case itself earns one.
+    for (const ValidityNote& note : c.Notes())
+        if (note.severity >= NoteSeverity::Caution)
+            err << kProgram << ": note [" << note.code << "]: " << note.text << '\n';
+    return kExitSolved;
 }
 
 int solveBatch(const Options& options, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -909,7 +1009,7 @@ int solveBatch(const Options& options, std::istream& in, std::ostream& out, std:
     }
     CsvReader reader(*source);
     BatchSolver solver(reader, out, options.precise, options.keep, options.units,
-                       options.unitsGiven);
+                       options.unitsGiven, options.water);
     try {
         solver.readHeader();
     } catch (const UsageError& error) {
@@ -940,8 +1040,9 @@ int RunSolveCommand(const std::vector<std::string>& args, std::istream& in, std:
         return kExitUsage;
     }
     if (options.help)
-        return writeOutput(std::string(kHelp) + unitsHelp(), out, err) ? kExitSolved
-                                                                       : kExitCaseFailed;
+        return writeOutput(std::string(kHelp) + notesHelp() + unitsHelp(), out, err)
+                   ? kExitSolved
+                   : kExitCaseFailed;
     if (options.version) {
         const std::string version = std::string(kProgram) + ' ' + CORVEL_VERSION + '\n';
         return writeOutput(version, out, err) ? kExitSolved : kExitCaseFailed;

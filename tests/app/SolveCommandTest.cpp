@@ -1,5 +1,6 @@
 #include "app/SolveCommand.h"
 #include "app/Results.h"
+#include "physics/Validity.h"
 #include "units/NumberText.h"
 
 #include "TestSupport.h"
@@ -241,16 +242,16 @@ TEST(SolveCommand, BatchWithAFailingRowGoesOn) {
               "flow_lps,velocity_mps,diameter_mm,temperature_c,roughness_mm,velocity,density,"
               "heat_capacity,dynamic_viscosity,conductivity,prandtl_number,enthalpy,"
               "saturation_pressure,diffusion_coefficient,reynolds_number,friction_factor,"
-              "moody_diagram,pressure_drop_rate,status");
+              "moody_diagram,pressure_drop_rate,status,notes");
     EXPECT_EQ(out[1], "30.000,3.82,100.0,9.0,0.03000,3.82,999.6,4.195,1333,585,9.55,37.75,1.147,"
-                      "0.235,286548,0.01704,Transition,1.243,Solved");
+                      "0.235,286548,0.01704,Transition,1.243,Solved,fast");
     // Failed rows keep their cells as given and name their line.
     EXPECT_EQ(out[2], "6000,,,,,,,,,,,,,,,,,,line 4: Water Flowrate: 6000 is outside the range "
-                      "0.01 to 5000 l/s");
+                      "0.01 to 5000 l/s,");
     EXPECT_EQ(out[3].substr(0, 22), "24.000,12.22,50.0,9.0,");
     EXPECT_EQ(out[4],
               "abc,,,,,,,,,,,,,,,,,,line 6: Water Flowrate: 'abc' is not a valid floating point "
-              "value");
+              "value,");
 }
 
 TEST(SolveCommand, BatchRowsMatchTheSingleCase) {
@@ -288,11 +289,11 @@ TEST(SolveCommand, BatchRowShapesAndQuoting) {
     const SolveRun run = solve({"--batch"}, "\xEF\xBB\xBF\"flow_lps\"\n\" 30 \"\n\n1,2\n\"30\n");
     const auto out = lines(run.out);
     ASSERT_EQ(out.size(), 5u);
-    EXPECT_EQ(out[1].substr(out[1].size() - 7), ",Solved");
-    EXPECT_EQ(out[2], "1,,,,,,,,,,,,,,,,,,line 4: the row has 2 cells but the header names 1");
+    EXPECT_EQ(out[1].substr(out[1].size() - 12), ",Solved,fast");
+    EXPECT_EQ(out[2], "1,,,,,,,,,,,,,,,,,,line 4: the row has 2 cells but the header names 1,");
     // The unterminated cell runs to the end of the input, its line break included.
     EXPECT_EQ(out[3] + '\n' + out[4],
-              "\"30\n\",,,,,,,,,,,,,,,,,,line 5: the row has an unterminated quote");
+              "\"30\n\",,,,,,,,,,,,,,,,,,line 5: the row has an unterminated quote,");
 }
 
 TEST(SolveCommand, EmptyBatchWritesTheHeaderOnly) {
@@ -351,8 +352,11 @@ namespace corvel {
 namespace {
 
 /// The status cell of a batch output line (the last cell; statuses here hold no commas).
+/// The status cell of a results row, the one before the notes.
 std::string status(const std::string& line) {
-    return line.substr(line.rfind(',') + 1);
+    const std::size_t notes = line.rfind(',');
+    const std::size_t start = line.rfind(',', notes - 1) + 1;
+    return line.substr(start, notes - start);
 }
 
 TEST(SolveCommand, BatchReadsRfc4180Files) {
@@ -385,7 +389,7 @@ TEST(SolveCommand, FailedBatchRowsNameTheirInputLine) {
     const auto out = lines(run.out);
     ASSERT_EQ(out.size(), 5u) << run.out;
     EXPECT_EQ(out[2], "lines\",6000,,,,,,,,,,,,,,,,,,line 3: Water Flowrate: 6000 is outside the "
-                      "range 0.01 to 5000 l/s");
+                      "range 0.01 to 5000 l/s,");
     EXPECT_EQ(status(out[3]), "line 5: the row has 3 cells but the header names 2");
     EXPECT_EQ(status(out[4]), "line 7: Water Flowrate: 'x' is not a valid floating point value");
 }
@@ -397,10 +401,10 @@ TEST(SolveCommand, DerivedValueOutsideItsRangeFailsTheBatchRow) {
     const auto out = lines(run.out);
     ASSERT_EQ(out.size(), 4u);
     EXPECT_EQ(out[1], ",50,0.1,,,,,,,,,,,,,,,,line 2: Derived Water Flowrate 0.000 l/s is outside "
-                      "0.01 to 5000");
+                      "0.01 to 5000,");
     EXPECT_EQ(status(out[2]), "Solved");
     EXPECT_EQ(out[3], "5,,1,,,,,,,,,,,,,,,,line 4: Derived Water Velocity 6366.20 m/s is "
-                      "outside 0.01 to 50");
+                      "outside 0.01 to 50,");
 }
 
 TEST(SolveCommand, KeptColumnsLeadTheOutputUnchanged) {
@@ -448,7 +452,7 @@ TEST(SolveCommand, OverlongLineFailsItsRowOnly) {
     EXPECT_EQ(run.code, kExitCaseFailed);
     const auto out = lines(run.out);
     ASSERT_EQ(out.size(), 3u);
-    EXPECT_EQ(out[1], ",,,,,,,,,,,,,,,,,,line 2: the row is longer than 1 MiB");
+    EXPECT_EQ(out[1], ",,,,,,,,,,,,,,,,,,line 2: the row is longer than 1 MiB,");
     EXPECT_EQ(status(out[2]), "Solved");
     EXPECT_EQ(solve({"--batch"}, std::string(2 << 20, 'x') + "\n").err,
               "corvel-solve: the batch header is longer than 1 MiB\n");
@@ -608,7 +612,7 @@ TEST(SolveCommandUnits, BatchColumnsNameTheirUnitsInBrackets) {
               "roughness[millimetres],velocity[mpers],density[kgperm3],heat_capacity[kJperkgK],"
               "dynamic_viscosity[uPas],conductivity[mWpermK],prandtl_number,enthalpy[kJperkg],"
               "saturation_pressure[kPa],diffusion_coefficient,reynolds_number,friction_factor,"
-              "moody_diagram,pressure_drop_rate[kPa/m],status");
+              "moody_diagram,pressure_drop_rate[kPa/m],status,notes");
     EXPECT_EQ(out[1].rfind("100.0,0.78,4.00,60.0,0.03000,", 0), 0u) << out[1];
     EXPECT_NE(out[1].find(",70728,"), std::string::npos) << out[1];
 
@@ -624,7 +628,7 @@ TEST(SolveCommandUnits, WithoutUnitOptionsTheBatchHeaderIsUnchanged) {
               "flow_lps,velocity_mps,diameter_mm,temperature_c,roughness_mm,velocity,density,"
               "heat_capacity,dynamic_viscosity,conductivity,prandtl_number,enthalpy,"
               "saturation_pressure,diffusion_coefficient,reynolds_number,friction_factor,"
-              "moody_diagram,pressure_drop_rate,status");
+              "moody_diagram,pressure_drop_rate,status,notes");
     // --units si names the units while keeping the designed ones.
     EXPECT_EQ(lines(solve({"--batch", "--units", "si"}, "flow_lps\n").out)
                   .at(0)
@@ -650,6 +654,11 @@ TEST(SolveCommandUnits, HelpListsTheUnitsOfEveryQuantity) {
               std::string::npos);
     for (const auto& line : lines(help))
         EXPECT_LE(line.size(), 80u) << line;
+}
+
+/// Whether the cells of a results row tell of a solved row: its status precedes the notes.
+bool solvedRow(const std::vector<std::string>& cells) {
+    return cells.size() >= 2 && cells[cells.size() - 2] == "Solved";
 }
 
 /// Half a unit in the last place a text shows, with room for binary rounding.
@@ -719,9 +728,10 @@ TEST(SolveCommandUnits, UsCustomaryAgreesWithSiRunsConvertedByHand) {
     for (std::size_t row = 1; row <= 1000; ++row) {
         const auto u = cells(usRows[row]);
         const auto s = cells(siRows[row]);
-        ASSERT_EQ(u.back() == "Solved", s.back() == "Solved") << usRows[row] << '\n' << siRows[row];
-        if (u.back() != "Solved")
+        ASSERT_EQ(solvedRow(u), solvedRow(s)) << usRows[row] << '\n' << siRows[row];
+        if (!solvedRow(u))
             continue;
+        EXPECT_EQ(u.back(), s.back()) << "row " << row; // the same notes in any unit
         ++solved;
         for (std::size_t i = 0; i < kResultCount; ++i) {
             if (i == kRegimeResultIndex)
@@ -745,7 +755,7 @@ TEST(SolveCommandUnits, UsCustomaryAgreesWithSiRunsConvertedByHand) {
     for (std::size_t row = 1; row <= 1000; ++row) {
         const auto u = cells(shownRows[row]);
         const auto s = cells(exactRows[row]);
-        if (u.back() != "Solved" || s.back() != "Solved")
+        if (!solvedRow(u) || !solvedRow(s))
             continue;
         for (std::size_t i = 0; i < kResultCount; ++i) {
             if (i == kRegimeResultIndex)
@@ -755,6 +765,126 @@ TEST(SolveCommandUnits, UsCustomaryAgreesWithSiRunsConvertedByHand) {
                 << "row " << row << " result " << i << ": " << u[5 + i];
         }
     }
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+TEST(SolveCommandNotes, BatchRowsCarryTheCodesOfTheirNotes) {
+    struct Case {
+        const char* row; ///< flow_lps,diameter_mm,temperature_c,line_pressure_kpa
+        const char* notes;
+    };
+    const Case cases[] = {
+        {"10,100,20,", ""},                        // 1.27 m/s at 20 °C: nothing doubtful
+        {"30,,,", "fast"},                         // 3.82 m/s
+        {"0.5,100,20,", "slow"},                   // 0.064 m/s
+        {"10,100,150,", "boiling;hot-simple"},     // 150 °C boils at one atmosphere
+        {"10,100,150,1000", "hot-simple"},         // but not at 10 bar
+        {"10,100,-5,", "supercooled;cold-simple"}, // below freezing
+        {"10,100,0,", "cold-simple"},              // at freezing, the guard values
+    };
+    std::string input = "flow_lps,diameter_mm,temperature_c,line_pressure_kpa\n";
+    for (const Case& c : cases)
+        input += std::string(c.row) + '\n';
+    const SolveRun run = solve({"--batch"}, input);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), std::size(cases) + 1);
+    EXPECT_EQ(out[0].substr(out[0].size() - 13), ",status,notes");
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto row = cells(out[i + 1]);
+        EXPECT_EQ(row.at(row.size() - 2), "Solved") << cases[i].row;
+        EXPECT_EQ(row.back(), cases[i].notes) << cases[i].row;
+    }
+}
+
+TEST(SolveCommandNotes, TransitionZoneIsNotedInTheBatch) {
+    // 0.03 l/s in a 10 mm pipe at 20 °C: 0.38 m/s, Reynolds number about 3800.
+    const auto row = cells(lines(solve({"--batch"}, "flow_lps,diameter_mm,temperature_c\n"
+                                                    "0.03,10,20\n")
+                                     .out)
+                               .at(1));
+    const double reynolds = readReal(row.at(14));
+    ASSERT_GE(reynolds, 2300);
+    ASSERT_LT(reynolds, 4000);
+    EXPECT_EQ(row.back(), "transition");
+}
+
+TEST(SolveCommandNotes, ReferenceWaterChangesThePropertiesAndDropsTheSimpleNotes) {
+    const auto simple = cells(lines(solve({"--batch"}, "temperature_c\n150\n").out).at(1));
+    const auto iapws =
+        cells(lines(solve({"--batch", "--water", "iapws"}, "temperature_c\n150\n").out).at(1));
+    EXPECT_EQ(simple.back(), "boiling;hot-simple;fast");
+    EXPECT_EQ(iapws.back(), "boiling;fast");
+    EXPECT_NE(simple.at(6), iapws.at(6)); // the density
+    EXPECT_EQ(iapws.at(6), "917.0");
+}
+
+TEST(SolveCommandNotes, SingleCaseTellsCautionsOnStandardErrorAfterTheResults) {
+    const SolveRun hot = solve({"--temperature", "150"});
+    EXPECT_EQ(hot.code, kExitSolved);
+    EXPECT_EQ(lines(hot.out).size(), 18u);
+    const auto err = lines(hot.err);
+    ASSERT_EQ(err.size(), 2u) << hot.err;
+    EXPECT_EQ(err[0].rfind("corvel-solve: note [boiling]: The line pressure is below", 0), 0u);
+    EXPECT_EQ(err[1].rfind("corvel-solve: note [hot-simple]: Above 100 °C", 0), 0u);
+    // At 10 bar the water stays liquid; design hints such as "fast" stay off standard error.
+    EXPECT_EQ(lines(solve({"--temperature", "150", "--line-pressure", "1000"}).err).size(), 1u);
+    EXPECT_EQ(solve({}).err, "");
+}
+
+TEST(SolveCommandNotes, BadWaterOptionsAreUsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        int code;
+        std::string message; ///< standard error, or the batch row's status
+    };
+    const Case cases[] = {
+        {{"--water", "steam"},
+         "",
+         kExitUsage,
+         "corvel-solve: option --water takes simple or iapws, not 'steam'\n"},
+        {{"--line-pressure", "0"},
+         "",
+         kExitUsage,
+         "corvel-solve: Line Pressure: 0 is outside the range 0.1 to 100000 kPa\n"},
+        {{"--line-pressure", "1e6"},
+         "",
+         kExitUsage,
+         "corvel-solve: Line Pressure: 1e6 is outside the range 0.1 to 100000 kPa\n"},
+        {{"--line-pressure", "high"},
+         "",
+         kExitUsage,
+         "corvel-solve: Line Pressure: 'high' is not a valid floating point value\n"},
+        {{"--batch", "--line-pressure", "200"},
+         "",
+         kExitUsage,
+         "corvel-solve: --batch takes its values from the batch file, not from options\n"},
+        {{"--batch"},
+         "line_pressure_kpa\n-1\n",
+         kExitCaseFailed,
+         "line 2: Line Pressure: -1 is outside the range 0.1 to 100000 kPa"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args, c.input);
+        EXPECT_EQ(run.code, c.code) << c.args.back();
+        if (c.input.empty())
+            EXPECT_EQ(run.err, c.message);
+        else
+            EXPECT_EQ(status(lines(run.out).at(1)), c.message);
+    }
+}
+
+TEST(SolveCommandNotes, HelpListsEveryNoteCodeWithItsSummary) {
+    const std::string help = solve({"--help"}).out;
+    for (const NoteKind& kind : kNoteKinds)
+        EXPECT_NE(help.find("\n  " + std::string(kind.code) + " "), std::string::npos) << kind.code;
+    EXPECT_NE(help.find("  fast           Velocity above 3 m/s: noise and erosion.\n"),
+              std::string::npos);
 }
 
 } // namespace

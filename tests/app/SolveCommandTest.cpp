@@ -1,4 +1,6 @@
 #include "app/SolveCommand.h"
+#include "app/CaseFile.h"
+#include "app/FlowCase.h"
 #include "app/Results.h"
 #include "physics/Validity.h"
 #include "units/NumberText.h"
@@ -17,6 +19,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace corvel {
 namespace {
@@ -885,6 +889,155 @@ TEST(SolveCommandNotes, HelpListsEveryNoteCodeWithItsSummary) {
         EXPECT_NE(help.find("\n  " + std::string(kind.code) + " "), std::string::npos) << kind.code;
     EXPECT_NE(help.find("  fast           Velocity above 3 m/s: noise and erosion.\n"),
               std::string::npos);
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+/// A folder of case files for one test, removed afterwards.
+class SolveCaseFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = std::filesystem::path(::testing::TempDir()) /
+                  ("corvel_cases_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    /// The path of `name` in the folder, holding `text`.
+    std::string file(const std::string& name, const std::string& text) const {
+        const std::string path = (folder_ / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    /// The path of `name` in the folder, holding `stored` as the window saves it.
+    std::string saved(const std::string& name, const StoredCase& stored) const {
+        const std::string path = (folder_ / name).string();
+        CaseFile(path).Write(stored);
+        return path;
+    }
+    std::string path(const std::string& name) const { return (folder_ / name).string(); }
+
+private:
+    std::filesystem::path folder_;
+};
+
+// The lines the window shows and copies for a case it opened: its inputs as the grid shows
+// them, then the clipboard's result lines.
+std::vector<std::string> windowLines(const StoredCase& stored, WaterModel water = {}) {
+    FlowCase c;
+    c.Water = water;
+    stored.ApplyTo(c);
+    const InputTexts texts = c.ShowInputs();
+    EXPECT_TRUE(c.Solve().solved);
+    std::vector<std::string> result;
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        result.push_back(std::string(kInputRows[row - 1].caption) + ',' + texts[row - 1] + ',' +
+                         kInputRows[row - 1].units);
+    std::string clipboard = ClipboardText(MakeResultRows(c));
+    clipboard.erase(std::remove(clipboard.begin(), clipboard.end(), '\r'), clipboard.end());
+    for (const std::string& line : lines(clipboard))
+        result.push_back(line);
+    return result;
+}
+
+TEST_F(SolveCaseFiles, SavedCaseSolvesAsTheWindowShowsItOpened) {
+    // Values the grid's formats round: the solve takes them exact, as an opened case does.
+    const StoredCase stored{0.0123456789, 0.0876543, 37.25, 0.0000456};
+    const SolveRun run = solve({"--case", saved("pipe.ini", stored)});
+    EXPECT_EQ(run.code, kExitSolved) << run.err;
+    EXPECT_EQ(lines(run.out), windowLines(stored));
+    EXPECT_EQ(run.err, "");
+
+    const SolveRun iapws = solve({"--case", path("pipe.ini"), "--water", "iapws"});
+    EXPECT_EQ(lines(iapws.out), windowLines(stored, WaterModel::Iapws));
+}
+
+TEST_F(SolveCaseFiles, EachCaseIsABlockAndAFailedCaseLeavesItsBlockEmpty) {
+    const std::string a = saved("a.ini", {0.03, 0.1, 9, 0.00003});
+    const std::string other = file("other.ini", "[Settings]\nQ=0.03\n");
+    const std::string hot = file("hot.ini", "[Store]\nt=150\n"); // the rest takes defaults
+    const SolveRun run = solve({"--case", a, "--case=" + other, "--case", hot});
+    EXPECT_EQ(run.code, kExitCaseFailed);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 18u + 1 + 1 + 18);
+    EXPECT_EQ(out[0], "Water Flowrate,30.000,l/s");
+    EXPECT_EQ(out[18], "");
+    EXPECT_EQ(out[19], "");
+    EXPECT_EQ(out[20], "Water Flowrate,24.000,l/s");
+    EXPECT_EQ(out[23], "Mean Temperature,150.0,°C");
+    const auto err = lines(run.err);
+    ASSERT_EQ(err.size(), 3u) << run.err;
+    EXPECT_EQ(err[0], "corvel-solve: '" + other +
+                          "' is not a case file: its section [Store] has none of the keys Q, d, "
+                          "t and k");
+    EXPECT_EQ(err[1].rfind("corvel-solve: " + hot + ": note [boiling]: ", 0), 0u) << err[1];
+}
+
+TEST_F(SolveCaseFiles, MissingOrUnreadableCaseFileIsAUsageError) {
+    const std::string a = saved("a.ini", {});
+    const SolveRun missing = solve({"--case", a, "--case", path("none.ini")});
+    EXPECT_EQ(missing.code, kExitUsage);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err,
+              "corvel-solve: cannot open '" + path("none.ini") + "': No such file or directory\n");
+    const SolveRun folder = solve({"--case", ::testing::TempDir()});
+    EXPECT_EQ(folder.code, kExitUsage);
+    EXPECT_NE(folder.err.find("Is a directory"), std::string::npos) << folder.err;
+}
+
+TEST_F(SolveCaseFiles, BatchOfCaseFilesWritesARowPerFileLedByItsName) {
+    const std::string a = saved("a.ini", {0.5, 0.25, 20, 0.0005});
+    const std::string bad = file("bad.ini", "not an ini file at all");
+    const std::string none = path("none.ini");
+    const SolveRun run = solve({"--batch-cases", a, bad, none});
+    EXPECT_EQ(run.code, kExitCaseFailed);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 4u) << run.out;
+    const auto header = lines(solve({"--batch"}, "flow_lps\n").out).at(0);
+    EXPECT_EQ(out[0], "case," + header);
+    // The row holds what a batch row of the same inputs holds.
+    const auto same = lines(solve({"--batch"}, "flow_lps,diameter_mm,temperature_c,roughness_mm\n"
+                                               "500,250,20,0.5\n")
+                                .out)
+                          .at(1);
+    EXPECT_EQ(out[1], a + "," + same);
+    EXPECT_EQ(out[2], bad + ",,,,,,,,,,,,,,,,,,,\"'" + bad +
+                          "' is not a case file: its section [Store] has none of the keys Q, d, "
+                          "t and k\",");
+    EXPECT_EQ(out[3],
+              none + ",,,,,,,,,,,,,,,,,,,cannot open '" + none + "': No such file or directory,");
+    // Units and the water choice apply as in any batch.
+    const auto us = lines(solve({"--batch-cases", a, "--units", "us"}).out);
+    EXPECT_EQ(us.at(0).rfind("case,flow[usgpm],", 0), 0u);
+}
+
+TEST(SolveCommandCases, CaseOptionsThatCannotGoTogetherAreUsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--case", "a.ini", "--flow", "3"},
+         "--case takes its values from the case files, not from options"},
+        {{"--batch-cases", "a.ini", "--diameter", "3"},
+         "--batch-cases takes its values from the case files, not from options"},
+        {{"--batch-cases"}, "option --batch-cases needs at least one case file"},
+        {{"--case", "a.ini", "--batch-cases", "b.ini"},
+         "--case and --batch-cases cannot be given together"},
+        {{"--batch", "--case", "a.ini"},
+         "--batch reads a CSV file; --case and --batch-cases read case files"},
+        {{"--case"}, "option --case needs a value"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        EXPECT_EQ(run.code, kExitUsage);
+        EXPECT_EQ(run.err, "corvel-solve: " + c.err + "\n");
+    }
 }
 
 } // namespace

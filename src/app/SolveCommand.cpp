@@ -1145,13 +1145,8 @@ int solveCaseFiles(const Options& options, std::ostream& out, std::ostream& err)
         if (cases[i].kind != CaseFileRead::Kind::Case) {
             err << kProgram << ": " << cases[i].message << '\n';
         } else {
-            try {
-                if (options.linePressure)
-                    gridCase.setLinePressure(*options.linePressure);
-            } catch (const std::exception& error) {
-                err << kProgram << ": " << printableText(error.what(), std::string::npos) << '\n';
-                return kExitUsage;
-            }
+            if (options.linePressure)
+                gridCase.setLinePressure(*options.linePressure); // checked before
             gridCase.load(cases[i].stored);
             solved = solveGridCase(gridCase, who, err);
             if (solved)
@@ -1265,6 +1260,16 @@ int RunSolveCommand(const std::vector<std::string>& args, std::istream& in, std:
     if (options.version) {
         const std::string version = std::string(kProgram) + ' ' + CORVEL_VERSION + '\n';
         return writeOutput(version, out, err) ? kExitSolved : kExitCaseFailed;
+    }
+    if (options.linePressure && (options.batchCases || !options.caseFiles.empty())) {
+        // A bad line pressure is the command's fault, not any case's.
+        const GridStart start(options.units, options.water);
+        try {
+            GridCase(start, false).setLinePressure(*options.linePressure);
+        } catch (const std::exception& error) {
+            err << kProgram << ": " << printableText(error.what(), std::string::npos) << '\n';
+            return kExitUsage;
+        }
     }
     if (options.batchCases)
         return solveBatchCases(options, out, err);

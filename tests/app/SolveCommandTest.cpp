@@ -1032,6 +1032,10 @@ TEST(SolveCommandCases, CaseOptionsThatCannotGoTogetherAreUsageErrors) {
         {{"--batch", "--case", "a.ini"},
          "--batch reads a CSV file; --case and --batch-cases read case files"},
         {{"--case"}, "option --case needs a value"},
+        {{"--case", "a.ini", "--line-pressure", "0"},
+         "Line Pressure: 0 is outside the range 0.1 to 100000 kPa"},
+        {{"--batch-cases", "a.ini", "--line-pressure", "x"},
+         "Line Pressure: 'x' is not a valid floating point value"},
     };
     for (const Case& c : cases) {
         const SolveRun run = solve(c.args);

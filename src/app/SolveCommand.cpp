@@ -7,6 +7,7 @@
 #include "app/FlowCase.h"
 #include "app/PrintableText.h"
 #include "app/Results.h"
+#include "app/SolvePipeRun.h"
 #include "physics/Validity.h"
 #include "platform/Errors.h"
 #include "platform/PrivateProfile.h"
@@ -17,6 +18,7 @@
 #include <bit>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -56,6 +58,15 @@ and diameter form the given pair and the third is derived from them.
   --line-pressure KPA  absolute pressure in the pipe in kPa (0.1 to 100000;
                        default 101.325): the water boils below its saturation
                        pressure, and the IAPWS properties are taken at it
+  --length M           length of a pipe run in m (0 to 100000)
+  --elevation M        rise of the run from inlet to outlet in m (-10000 to
+                       10000; negative where it falls)
+  --fittings-k K       a fixed sum of loss coefficients K of the run (0 to 1e6)
+  --fittings TEXT      the run's fittings, each a fitting's name (or the start
+                       of exactly one) with a count, such as
+                       "Valve gate*2;Elbow 90 deg threaded standard*4"
+  --pump-efficiency PCT
+                       efficiency of the run's pump in % (1 to 100; default 70)
   --batch [FILE]       solve every row of a CSV file (standard input when FILE
                        is absent or "-") and write the results as CSV
   --case FILE          solve the case saved in FILE by the calculator instead of
@@ -83,6 +94,14 @@ the clipboard. The grid shows each input in its display format (the diameter to
 standard error tells when a value given was rounded so. The notes below of
 caution and warning (all but fast and slow) follow the results on standard
 error as "note [CODE]: text".
+
+With any of the five pipe-run options, seven lines follow the results: Friction
+Loss, Fittings Loss, Static Pressure and Total Pressure Drop in kPa, Total Head
+in m of the water, Pump Power (hydraulic) and Shaft Power in kW, or "no pump
+needed" where the run loses height overall. A batch takes the columns
+length_m, elevation_m, fittings_k, fittings and pump_efficiency_pct, and with
+any of them writes friction_loss, fittings_loss, static_pressure,
+total_pressure_drop, total_head, pump_power and shaft_power before the status.
 
 A case file is the calculator's: section [Store] with the keys Q (m³/s), d (m),
 t (°C) and k (m). A key missing or out of range takes its default value, as the
@@ -359,6 +378,14 @@ public:
         return {outcome.solved, false, std::move(outcome.message)};
     }
 
+    /// Sets one input of the pipe run; the case then has a run.
+    void setRunInput(RunInput input, std::string_view text) {
+        SetRunInput(run_, input, text);
+        hasRun_ = true;
+    }
+    bool hasRun() const { return hasRun_; }
+    const PipeRunInputs& run() const { return run_; }
+
     bool precise() const { return precise_; }
     const FlowCase& flowCase() const { return grid_.flowCase; }
     const InputTexts& texts() const { return grid_.texts; }
@@ -424,6 +451,8 @@ private:
     Grid grid_;
     const GridStart* start_;
     bool precise_;
+    PipeRunInputs run_;
+    bool hasRun_ = false;
 };
 
 class GridStart {
@@ -464,14 +493,20 @@ std::string columnName(std::string_view name, Quantity quantity, const UnitChoic
 
 /// The names of the output columns of a batch after any leading ones, with the line end: the
 /// inputs, the results, the status and the notes. Columns name their units when `unitsGiven`.
-void appendResultsHeader(const UnitChoices& units, bool unitsGiven, std::string& header) {
+void appendResultsHeader(const UnitChoices& units, bool unitsGiven, bool run, std::string& header) {
     if (!unitsGiven) {
         for (const InputName& input : kInputNames) {
             header += input.column;
             header += ',';
         }
         header += kResultColumns;
-        header += ",status,notes\n";
+        header += ',';
+        if (run)
+            for (const RunResultLine& line : kRunResultLines) {
+                header += line.column;
+                header += ',';
+            }
+        header += "status,notes\n";
         return;
     }
     for (const InputName& input : kInputNames)
@@ -482,6 +517,9 @@ void appendResultsHeader(const UnitChoices& units, bool unitsGiven, std::string&
             quantity ? columnName(kResultNames[i], *quantity, units) : std::string(kResultNames[i]);
         header += ',';
     }
+    if (run)
+        for (const RunResultLine& line : kRunResultLines)
+            header += std::string(line.column) + '[' + line.units + "],";
     header += "status,notes\n";
 }
 
@@ -506,6 +544,16 @@ void appendCaseValues(const GridCase& gridCase, std::string& output) {
     }
     for (const std::string& value : ResultValueTexts(c)) {
         appendCsvCell(output, value);
+        output += ',';
+    }
+}
+
+/// The pipe run's result cells of a solved case, each followed by a comma.
+void appendRunValues(const GridCase& gridCase, std::string& output) {
+    const auto values = RunResultValues(gridCase.flowCase(), gridCase.run());
+    for (std::size_t i = 0; i < kRunResultCount; ++i) {
+        output += gridCase.precise() && !std::isnan(values[i]) ? shortestRealText(values[i])
+                                                               : RunResultText(i, values[i]);
         output += ',';
     }
 }
@@ -554,6 +602,11 @@ public:
                 linePressureColumn_ = column;
                 known = true;
             }
+            for (const RunInputName& input : kRunInputNames)
+                if (name == input.column) {
+                    runColumns_.push_back({column, input.input});
+                    known = true;
+                }
             // A column both kept and read as an input is both.
             known = readInputColumn(name, column) || known;
             if (!known)
@@ -595,7 +648,7 @@ public:
         }
         if (!start_)
             start_.emplace(units_, water_);
-        appendResultsHeader(units_, unitsGiven_, header);
+        appendResultsHeader(units_, unitsGiven_, !runColumns_.empty(), header);
         if (!write(header, outcome))
             return outcome;
 
@@ -739,6 +792,9 @@ private:
             for (const Edit& edit : edits_)
                 if (const std::string_view cell = chunk.cell(record, edit.column); !cell.empty())
                     gridCase.edit(edit.row, cell);
+            for (const auto& [column, input] : runColumns_)
+                if (const std::string_view cell = chunk.cell(record, column); !cell.empty())
+                    gridCase.setRunInput(input, cell);
             const GridCase::Outcome outcome = gridCase.solve();
             if (!outcome.solved)
                 failure = outcome.message;
@@ -749,8 +805,19 @@ private:
             appendCsvCell(output, chunk.cell(record, column));
             output += ',';
         }
+        const std::size_t mark = output.size();
         if (failure.empty()) {
-            appendCaseValues(gridCase, output);
+            try {
+                appendCaseValues(gridCase, output);
+                if (!runColumns_.empty())
+                    appendRunValues(gridCase, output);
+            } catch (const std::exception& error) {
+                // A run that faults fails its row whole.
+                output.resize(mark);
+                failure = error.what();
+            }
+        }
+        if (failure.empty()) {
             output += "Solved,";
             AppendNoteCodes(gridCase.flowCase(), output);
             output += '\n';
@@ -762,7 +829,7 @@ private:
                 appendCsvCell(output, chunk.cell(record, column));
             output += ',';
         }
-        output.append(kResultCount, ',');
+        output.append(kResultCount + (runColumns_.empty() ? 0 : kRunResultCount), ',');
         appendCsvCell(
             output,
             printableText(formatText("line %d: %s", {static_cast<long long>(record.line), failure}),
@@ -779,6 +846,7 @@ private:
     bool unitsGiven_;
     WaterModel water_;
     std::size_t linePressureColumn_ = kNoColumn;
+    std::vector<std::pair<std::size_t, RunInput>> runColumns_; ///< the pipe run's columns
     std::optional<GridStart> start_; ///< made once the header has named the units
     std::size_t columnCount_ = 0;
     std::array<std::size_t, 5> inputColumns_{kNoColumn, kNoColumn, kNoColumn, kNoColumn, kNoColumn};
@@ -796,7 +864,8 @@ struct Options {
     UnitChoices units;
     bool unitsGiven = false; ///< --units or --unit was given: columns name their units
     WaterModel water = WaterModel::Simple;
-    std::optional<std::string> linePressure; ///< kPa, as given
+    std::optional<std::string> linePressure;                ///< kPa, as given
+    std::vector<std::pair<RunInput, std::string>> runEdits; ///< the pipe run's inputs given
     bool precise = false;
     bool help = false;
     bool version = false;
@@ -869,11 +938,15 @@ Options parseOptions(const std::vector<std::string>& args) {
         const bool unitOption = arg == "--units" || arg == "--unit";
         const bool waterOption = arg == "--water" || arg == "--line-pressure";
         const bool caseOption = arg == "--case";
+        const RunInputName* runInput = nullptr;
+        for (const RunInputName& name : kRunInputNames)
+            if (name.option == arg)
+                runInput = &name;
         const InputName* input = nullptr;
         for (const InputName& name : kInputNames)
             if (name.option == arg)
                 input = &name;
-        if (!input && !keep && !unitOption && !waterOption && !caseOption)
+        if (!input && !keep && !unitOption && !waterOption && !caseOption && !runInput)
             throw UsageError("unknown option '" + printableText(arg) + "' (see --help)");
         if (!attached && i + 1 >= args.size())
             throw UsageError("option " + std::string(arg) + " needs a value");
@@ -888,6 +961,10 @@ Options parseOptions(const std::vector<std::string>& args) {
                                  "'");
             preset = value;
             options.unitsGiven = true;
+            continue;
+        }
+        if (runInput) {
+            options.runEdits.emplace_back(runInput->input, value);
             continue;
         }
         if (caseOption) {
@@ -935,10 +1012,11 @@ Options parseOptions(const std::vector<std::string>& args) {
         throw UsageError("--case and --batch-cases cannot be given together");
     if (options.batchCases && options.caseFiles.empty())
         throw UsageError("option --batch-cases needs at least one case file");
-    if (cases && !options.edits.empty())
+    if (cases && (!options.edits.empty() || !options.runEdits.empty()))
         throw UsageError(std::string(options.batchCases ? "--batch-cases" : "--case") +
                          " takes its values from the case files, not from options");
-    if (options.batch && (!options.edits.empty() || options.linePressure))
+    if (options.batch &&
+        (!options.edits.empty() || options.linePressure || !options.runEdits.empty()))
         throw UsageError("--batch takes its values from the batch file, not from options");
     if (!options.keep.empty() && !options.batch)
         throw UsageError("--keep applies to --batch only");
@@ -1048,6 +1126,8 @@ int solveOneCase(const Options& options, std::ostream& out, std::ostream& err) {
             gridCase.setLinePressure(*options.linePressure);
         for (const auto& [row, text] : options.edits)
             gridCase.edit(row, text);
+        for (const auto& [input, text] : options.runEdits)
+            gridCase.setRunInput(input, text);
     } catch (const std::exception& error) {
         err << kProgram << ": " << printableText(error.what(), std::string::npos) << '\n';
         return kExitUsage;
@@ -1058,8 +1138,24 @@ int solveOneCase(const Options& options, std::ostream& out, std::ostream& err) {
     const std::string who = std::string(kProgram) + ": ";
     if (!solveGridCase(gridCase, who, err))
         return kExitCaseFailed;
+    std::string text = caseLines(gridCase);
+    if (gridCase.hasRun()) {
+        try {
+            const auto values = RunResultValues(gridCase.flowCase(), gridCase.run());
+            for (std::size_t i = 0; i < kRunResultCount; ++i) {
+                const RunResultLine& line = kRunResultLines[i];
+                text += std::string(line.caption) + ',' +
+                        (options.precise && !std::isnan(values[i]) ? fullText(values[i])
+                                                                   : RunResultText(i, values[i])) +
+                        ',' + line.units + '\n';
+            }
+        } catch (const std::exception& error) {
+            err << who << "the pipe run could not be solved: " << error.what() << '\n';
+            return kExitCaseFailed;
+        }
+    }
     // The notes follow the output, so that a failed write stays the only message.
-    if (!writeOutput(caseLines(gridCase), out, err))
+    if (!writeOutput(text, out, err))
         return kExitCaseFailed;
     writeNotes(gridCase.flowCase(), who, err);
     return kExitSolved;
@@ -1165,7 +1261,7 @@ int solveCaseFiles(const Options& options, std::ostream& out, std::ostream& err)
 int solveBatchCases(const Options& options, std::ostream& out, std::ostream& err) {
     const GridStart start(options.units, options.water);
     std::string text = "case,";
-    appendResultsHeader(options.units, options.unitsGiven, text);
+    appendResultsHeader(options.units, options.unitsGiven, false, text);
     bool allSolved = true;
     for (const std::string& path : options.caseFiles) {
         appendCsvCell(text, path);

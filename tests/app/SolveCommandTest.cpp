@@ -1046,3 +1046,87 @@ TEST(SolveCommandCases, CaseOptionsThatCannotGoTogetherAreUsageErrors) {
 
 } // namespace
 } // namespace corvel
+
+namespace corvel {
+namespace {
+
+// The run's figures agree with the pipe-flow formulas applied to the case's own printed results.
+TEST(SolveCommandPipeRun, RunLinesFollowTheResultsAndAgreeWithTheFormulas) {
+    const SolveRun run = solve({"--precise", "--flow", "30", "--length", "250", "--fittings-k",
+                                "3.5", "--elevation", "12", "--pump-efficiency", "65"});
+    ASSERT_EQ(run.code, kExitSolved) << run.err;
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 25u);
+    EXPECT_EQ(out[18].rfind("Friction Loss,", 0), 0u);
+    EXPECT_EQ(out[24].substr(out[24].size() - 3), ",kW");
+    const double rho = lineValue(run.out, "Density");
+    const double v = lineValue(run.out, "Velocity");
+    const double gradient = lineValue(run.out, "Pressure Drop Rate"); // kPa/m
+    const double friction = lineValue(run.out, "Friction Loss");
+    const double fittings = lineValue(run.out, "Fittings Loss");
+    const double rise = lineValue(run.out, "Static Pressure");
+    const double total = lineValue(run.out, "Total Pressure Drop");
+    EXPECT_TRUE(test::NearRel(friction, 250 * gradient, 1e-12));
+    EXPECT_TRUE(test::NearRel(fittings, 3.5 * rho * v * v / 2 / 1000, 1e-12));
+    EXPECT_TRUE(test::NearRel(rise, rho * 9.80665 * 12 / 1000, 1e-12));
+    EXPECT_TRUE(test::NearRel(total, friction + fittings + rise, 1e-12));
+    EXPECT_TRUE(
+        test::NearRel(lineValue(run.out, "Total Head"), total * 1000 / (rho * 9.80665), 1e-12));
+    EXPECT_TRUE(test::NearRel(lineValue(run.out, "Pump Power"), 0.030 * total, 1e-12));
+    EXPECT_TRUE(test::NearRel(lineValue(run.out, "Shaft Power"), 0.030 * total / 0.65, 1e-12));
+}
+
+TEST(SolveCommandPipeRun, RunThatFallsNeedsNoPump) {
+    const auto out = lines(solve({"--length", "100", "--elevation", "-50"}).out);
+    ASSERT_EQ(out.size(), 25u);
+    EXPECT_EQ(out[23], "Pump Power,no pump needed,kW");
+    EXPECT_EQ(out[24], "Shaft Power,no pump needed,kW");
+}
+
+TEST(SolveCommandPipeRun, BatchWritesTheRunColumnsOnlyWithARunColumn) {
+    const SolveRun run = solve({"--batch"}, "flow_lps,length_m,fittings,elevation_m\n"
+                                            "30,100,Valve gate*2,\n"
+                                            "10,,,-100\n"
+                                            "5,-1,,\n");
+    EXPECT_EQ(run.code, kExitCaseFailed);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_NE(out[0].find(",pressure_drop_rate,friction_loss,fittings_loss,static_pressure,"
+                          "total_pressure_drop,total_head,pump_power,shaft_power,status,notes"),
+              std::string::npos)
+        << out[0];
+    const auto solved = cells(out[1]);
+    ASSERT_EQ(solved.size(), 27u);
+    EXPECT_EQ(solved[18], "124.295"); // 100 m at 1.243 kPa/m, unrounded
+    EXPECT_EQ(solved[20], "0.000");
+    EXPECT_EQ(cells(out[2])[23], "no pump needed");
+    EXPECT_EQ(status(out[3]), "line 4: Pipe Length: -1 is outside the range 0 to 100000 m");
+    EXPECT_EQ(cells(out[3]).size(), 27u);
+    // A line pressure column alone adds no run columns.
+    EXPECT_EQ(cells(lines(solve({"--batch"}, "line_pressure_kpa\n200\n").out).at(0)).size(), 20u);
+}
+
+TEST(SolveCommandPipeRun, BadRunValuesAreUsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--pump-efficiency", "0"}, "Pump Efficiency: 0 is outside the range 1 to 100 %"},
+        {{"--elevation", "20000"}, "Elevation Rise: 20000 is outside the range -10000 to 10000 m"},
+        {{"--fittings-k", "x"}, "Fittings K: 'x' is not a valid floating point value"},
+        {{"--fittings", "Zzz*2"}, "Unknown fitting \"Zzz\"."},
+        {{"--case", "a.ini", "--length", "3"},
+         "--case takes its values from the case files, not from options"},
+        {{"--batch", "--length", "3"},
+         "--batch takes its values from the batch file, not from options"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        EXPECT_EQ(run.code, kExitUsage) << c.args.front();
+        EXPECT_EQ(run.err, "corvel-solve: " + c.err + "\n");
+    }
+}
+
+} // namespace
+} // namespace corvel

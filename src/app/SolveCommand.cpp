@@ -9,6 +9,7 @@
 #include "app/Results.h"
 #include "app/SolvePipeRun.h"
 #include "physics/Validity.h"
+#include "pipes/Sizing.h"
 #include "platform/Errors.h"
 #include "platform/PrivateProfile.h"
 #include "units/NumberText.h"
@@ -67,6 +68,14 @@ and diameter form the given pair and the third is derived from them.
                        "Valve gate*2;Elbow 90 deg threaded standard*4"
   --pump-efficiency PCT
                        efficiency of the run's pump in % (1 to 100; default 70)
+  --size-for dp_rate=X|dp_total=X
+                       size the case for a pressure drop rate (in the unit it
+                       is shown in) or a run's total pressure drop in kPa ...
+  --find flow|diameter ... by finding its flowrate or its diameter, and print
+                       the case solved with the answer
+  --table NAME         with --find diameter, the smallest size of a pipe table
+                       that meets the limit, such as "ASME B36.10M 40"; its
+                       nominal size follows as a line "Pipe Size,SIZE,NAME"
   --batch [FILE]       solve every row of a CSV file (standard input when FILE
                        is absent or "-") and write the results as CSV
   --case FILE          solve the case saved in FILE by the calculator instead of
@@ -866,6 +875,9 @@ struct Options {
     WaterModel water = WaterModel::Simple;
     std::optional<std::string> linePressure;                ///< kPa, as given
     std::vector<std::pair<RunInput, std::string>> runEdits; ///< the pipe run's inputs given
+    std::optional<std::string> sizeFor;                     ///< dp_rate=X or dp_total=X
+    std::optional<std::string> find;                        ///< flow or diameter
+    std::optional<std::string> table;                       ///< a pipe table's name
     bool precise = false;
     bool help = false;
     bool version = false;
@@ -938,6 +950,7 @@ Options parseOptions(const std::vector<std::string>& args) {
         const bool unitOption = arg == "--units" || arg == "--unit";
         const bool waterOption = arg == "--water" || arg == "--line-pressure";
         const bool caseOption = arg == "--case";
+        const bool sizingOption = arg == "--size-for" || arg == "--find" || arg == "--table";
         const RunInputName* runInput = nullptr;
         for (const RunInputName& name : kRunInputNames)
             if (name.option == arg)
@@ -946,7 +959,8 @@ Options parseOptions(const std::vector<std::string>& args) {
         for (const InputName& name : kInputNames)
             if (name.option == arg)
                 input = &name;
-        if (!input && !keep && !unitOption && !waterOption && !caseOption && !runInput)
+        if (!input && !keep && !unitOption && !waterOption && !caseOption && !runInput &&
+            !sizingOption)
             throw UsageError("unknown option '" + printableText(arg) + "' (see --help)");
         if (!attached && i + 1 >= args.size())
             throw UsageError("option " + std::string(arg) + " needs a value");
@@ -965,6 +979,12 @@ Options parseOptions(const std::vector<std::string>& args) {
         }
         if (runInput) {
             options.runEdits.emplace_back(runInput->input, value);
+            continue;
+        }
+        if (sizingOption) {
+            (arg == "--size-for" ? options.sizeFor
+             : arg == "--find"   ? options.find
+                                 : options.table) = value;
             continue;
         }
         if (caseOption) {
@@ -1015,6 +1035,22 @@ Options parseOptions(const std::vector<std::string>& args) {
     if (cases && (!options.edits.empty() || !options.runEdits.empty()))
         throw UsageError(std::string(options.batchCases ? "--batch-cases" : "--case") +
                          " takes its values from the case files, not from options");
+    if (options.sizeFor || options.find || options.table) {
+        if (!options.sizeFor || !options.find)
+            throw UsageError("--size-for and --find go together");
+        if (*options.find != "flow" && *options.find != "diameter")
+            throw UsageError("option --find takes flow or diameter, not '" +
+                             printableText(*options.find) + "'");
+        if (options.table && *options.find != "diameter")
+            throw UsageError("--table applies to --find diameter only");
+        if (options.table && !FindPipeTable(*options.table))
+            throw UsageError("unknown pipe table '" + printableText(*options.table) +
+                             "' (the tables are " + PipeTableNames() + ")");
+        if (options.batch || cases)
+            throw UsageError("--size-for sizes a single case");
+        if (options.water != WaterModel::Simple)
+            throw UsageError("--size-for sizes with the simple water properties only");
+    }
     if (options.batch &&
         (!options.edits.empty() || options.linePressure || !options.runEdits.empty()))
         throw UsageError("--batch takes its values from the batch file, not from options");
@@ -1118,6 +1154,57 @@ void writeNotes(const FlowCase& c, std::string_view who, std::ostream& err) {
             err << who << "note [" << note.code << "]: " << note.text << '\n';
 }
 
+/// Sizes the case of `gridCase` for the limit of --size-for and loads the answer into it.
+/// Returns nothing for an exact answer, "Pipe Size,<nominal>,<table>\n" for a table's size, or
+/// the words of a failed sizing. Throws UsageError for a bad limit.
+std::optional<std::string> sizeCase(const Options& options, GridCase& gridCase) {
+    const std::string& spec = *options.sizeFor;
+    const std::size_t eq = spec.find('=');
+    const std::string kind = spec.substr(0, std::min(eq, spec.size()));
+    if (eq == spec.npos || (kind != "dp_rate" && kind != "dp_total"))
+        throw UsageError("option --size-for takes dp_rate=X or dp_total=X, not '" +
+                         printableText(spec) + "'");
+    double x = 0;
+    try {
+        x = readReal(trimmed(std::string_view(spec).substr(eq + 1)));
+    } catch (const EConvertError&) {
+        throw UsageError("the limit of --size-for must be a number, not '" +
+                         printableText(spec.substr(eq + 1)) + "'");
+    }
+    if (!(x > 0) || !std::isfinite(x))
+        throw UsageError("the limit of --size-for must be above 0");
+    const FlowCase& c = gridCase.flowCase();
+    SizingProblem problem;
+    problem.temperature = c.Temperature;
+    problem.roughness = c.Roughness;
+    problem.run = gridCase.run();
+    if (kind == "dp_rate") {
+        // In the unit the pressure drop rate is shown in; the case keeps kPa/m.
+        problem.limitKind = SizingLimitKind::kPressureGradient;
+        problem.limit = c.Units.fromDisplay(Quantity::PressureDropRate, x) * 1000;
+    } else {
+        problem.limitKind = SizingLimitKind::kTotalPressureDrop;
+        problem.limit = x * 1000; // kPa
+    }
+    SizingAnswer answer;
+    StoredCase sized{c.FlowRate, c.Diameter, c.Temperature, c.Roughness};
+    if (*options.find == "flow") {
+        answer = FindFlowRate(problem, c.Diameter);
+        sized.flowRate = answer.value;
+    } else {
+        answer = FindDiameter(problem, c.FlowRate);
+        if (answer.found() && options.table)
+            answer = FindTableSize(problem, c.FlowRate, *FindPipeTable(*options.table), answer);
+        sized.diameter = answer.value;
+    }
+    if (!answer.found())
+        return std::string(answer.failureText());
+    gridCase.load(sized);
+    if (answer.size)
+        return "Pipe Size," + std::string(answer.size->nominal) + ',' + *options.table + '\n';
+    return std::nullopt;
+}
+
 int solveOneCase(const Options& options, std::ostream& out, std::ostream& err) {
     const GridStart start(options.units, options.water);
     GridCase gridCase(start, options.precise);
@@ -1136,6 +1223,25 @@ int solveOneCase(const Options& options, std::ostream& out, std::ostream& err) {
         if (const std::string note = roundingNote(options, gridCase); !note.empty())
             err << kProgram << ": " << note << '\n';
     const std::string who = std::string(kProgram) + ": ";
+    std::string sizeLine;
+    if (options.sizeFor) {
+        // The answer is taken as a case opened with it: solved exactly, shown as the grid shows.
+        try {
+            if (const std::optional<std::string> answer = sizeCase(options, gridCase)) {
+                if (!answer->starts_with("Pipe Size,")) {
+                    err << who << *answer << '\n';
+                    return kExitCaseFailed;
+                }
+                sizeLine = *answer;
+            }
+        } catch (const UsageError& error) {
+            err << who << error.what() << '\n';
+            return kExitUsage;
+        } catch (const std::exception& error) {
+            err << who << "the sizing failed: " << error.what() << '\n';
+            return kExitCaseFailed;
+        }
+    }
     if (!solveGridCase(gridCase, who, err))
         return kExitCaseFailed;
     std::string text = caseLines(gridCase);
@@ -1154,6 +1260,7 @@ int solveOneCase(const Options& options, std::ostream& out, std::ostream& err) {
             return kExitCaseFailed;
         }
     }
+    text += sizeLine;
     // The notes follow the output, so that a failed write stays the only message.
     if (!writeOutput(text, out, err))
         return kExitCaseFailed;

@@ -1130,3 +1130,86 @@ TEST(SolveCommandPipeRun, BadRunValuesAreUsageErrors) {
 
 } // namespace
 } // namespace corvel
+
+namespace corvel {
+namespace {
+
+// A sized case solves back to its limit: its own Pressure Drop Rate line reads the limit.
+TEST(SolveCommandSizing, SizedCaseSolvesBackToItsLimit) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* caption; ///< the line that must read the limit
+        double limit;
+    };
+    const Case cases[] = {
+        {{"--size-for", "dp_rate=0.5", "--find", "flow", "--precise"}, "Pressure Drop Rate", 0.5},
+        {{"--flow", "12", "--size-for", "dp_rate=2", "--find", "diameter", "--precise"},
+         "Pressure Drop Rate",
+         2},
+        {{"--flow", "30", "--length", "100", "--fittings-k", "2", "--size-for", "dp_total=50",
+          "--find", "diameter", "--precise"},
+         "Total Pressure Drop",
+         50},
+        // In US units the limit is in the unit the rate is shown in.
+        {{"--units", "us", "--size-for", "dp_rate=3", "--find", "flow", "--precise"},
+         "Pressure Drop Rate",
+         3},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        ASSERT_EQ(run.code, kExitSolved) << run.err;
+        EXPECT_TRUE(test::NearRel(lineValue(run.out, c.caption), c.limit, 1e-8)) << c.caption;
+    }
+}
+
+TEST(SolveCommandSizing, TableSizeIsTheSmallestThatMeetsTheLimit) {
+    const SolveRun run = solve({"--flow", "30", "--size-for", "dp_rate=1", "--find", "diameter",
+                                "--table", "ASME B36.10M 40"});
+    ASSERT_EQ(run.code, kExitSolved) << run.err;
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 19u);
+    EXPECT_EQ(out[2], "Inside Diameter,128.2,mm");
+    EXPECT_EQ(out[18], "Pipe Size,5,ASME B36.10M 40");
+    EXPECT_LE(lineValue(run.out, "Pressure Drop Rate"), 1);
+    // The next smaller size, 4 inch (102.3 mm), exceeds the limit.
+    EXPECT_GT(lineValue(solve({"--flow", "30", "--diameter", "102.26"}).out, "Pressure Drop Rate"),
+              1);
+}
+
+TEST(SolveCommandSizing, BadSizingIsAUsageErrorAndNoAnswerFails) {
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--size-for", "dp_rate=1"}, kExitUsage, "--size-for and --find go together"},
+        {{"--size-for", "dp=1", "--find", "flow"},
+         kExitUsage,
+         "option --size-for takes dp_rate=X or dp_total=X, not 'dp=1'"},
+        {{"--size-for", "dp_rate=0", "--find", "flow"},
+         kExitUsage,
+         "the limit of --size-for must be above 0"},
+        {{"--size-for", "dp_rate=1", "--find", "speed"},
+         kExitUsage,
+         "option --find takes flow or diameter, not 'speed'"},
+        {{"--size-for", "dp_rate=1", "--find", "flow", "--table", "ASME B36.10M 40"},
+         kExitUsage,
+         "--table applies to --find diameter only"},
+        {{"--size-for", "dp_rate=1", "--find", "flow", "--water", "iapws"},
+         kExitUsage,
+         "--size-for sizes with the simple water properties only"},
+        {{"--size-for", "dp_rate=1e-9", "--find", "flow"}, kExitCaseFailed, "no flowrate in range"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        EXPECT_EQ(run.code, c.code) << c.err;
+        EXPECT_EQ(run.err, "corvel-solve: " + c.err + "\n");
+    }
+    const SolveRun table = solve({"--size-for", "dp_rate=1", "--find", "diameter", "--table", "X"});
+    EXPECT_EQ(table.code, kExitUsage);
+    EXPECT_EQ(table.err.rfind("corvel-solve: unknown pipe table 'X' (the tables are ", 0), 0u);
+}
+
+} // namespace
+} // namespace corvel

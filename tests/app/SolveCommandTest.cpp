@@ -1,15 +1,26 @@
 #include "app/SolveCommand.h"
+#include "app/CaseFile.h"
+#include "app/FlowCase.h"
+#include "app/Results.h"
+#include "physics/Validity.h"
 #include "units/NumberText.h"
+
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace corvel {
 namespace {
@@ -235,16 +246,16 @@ TEST(SolveCommand, BatchWithAFailingRowGoesOn) {
               "flow_lps,velocity_mps,diameter_mm,temperature_c,roughness_mm,velocity,density,"
               "heat_capacity,dynamic_viscosity,conductivity,prandtl_number,enthalpy,"
               "saturation_pressure,diffusion_coefficient,reynolds_number,friction_factor,"
-              "moody_diagram,pressure_drop_rate,status");
+              "moody_diagram,pressure_drop_rate,status,notes");
     EXPECT_EQ(out[1], "30.000,3.82,100.0,9.0,0.03000,3.82,999.6,4.195,1333,585,9.55,37.75,1.147,"
-                      "0.235,286548,0.01704,Transition,1.243,Solved");
+                      "0.235,286548,0.01704,Transition,1.243,Solved,fast");
     // Failed rows keep their cells as given and name their line.
     EXPECT_EQ(out[2], "6000,,,,,,,,,,,,,,,,,,line 4: Water Flowrate: 6000 is outside the range "
-                      "0.01 to 5000 l/s");
+                      "0.01 to 5000 l/s,");
     EXPECT_EQ(out[3].substr(0, 22), "24.000,12.22,50.0,9.0,");
     EXPECT_EQ(out[4],
               "abc,,,,,,,,,,,,,,,,,,line 6: Water Flowrate: 'abc' is not a valid floating point "
-              "value");
+              "value,");
 }
 
 TEST(SolveCommand, BatchRowsMatchTheSingleCase) {
@@ -282,11 +293,11 @@ TEST(SolveCommand, BatchRowShapesAndQuoting) {
     const SolveRun run = solve({"--batch"}, "\xEF\xBB\xBF\"flow_lps\"\n\" 30 \"\n\n1,2\n\"30\n");
     const auto out = lines(run.out);
     ASSERT_EQ(out.size(), 5u);
-    EXPECT_EQ(out[1].substr(out[1].size() - 7), ",Solved");
-    EXPECT_EQ(out[2], "1,,,,,,,,,,,,,,,,,,line 4: the row has 2 cells but the header names 1");
+    EXPECT_EQ(out[1].substr(out[1].size() - 12), ",Solved,fast");
+    EXPECT_EQ(out[2], "1,,,,,,,,,,,,,,,,,,line 4: the row has 2 cells but the header names 1,");
     // The unterminated cell runs to the end of the input, its line break included.
     EXPECT_EQ(out[3] + '\n' + out[4],
-              "\"30\n\",,,,,,,,,,,,,,,,,,line 5: the row has an unterminated quote");
+              "\"30\n\",,,,,,,,,,,,,,,,,,line 5: the row has an unterminated quote,");
 }
 
 TEST(SolveCommand, EmptyBatchWritesTheHeaderOnly) {
@@ -345,8 +356,11 @@ namespace corvel {
 namespace {
 
 /// The status cell of a batch output line (the last cell; statuses here hold no commas).
+/// The status cell of a results row, the one before the notes.
 std::string status(const std::string& line) {
-    return line.substr(line.rfind(',') + 1);
+    const std::size_t notes = line.rfind(',');
+    const std::size_t start = line.rfind(',', notes - 1) + 1;
+    return line.substr(start, notes - start);
 }
 
 TEST(SolveCommand, BatchReadsRfc4180Files) {
@@ -379,7 +393,7 @@ TEST(SolveCommand, FailedBatchRowsNameTheirInputLine) {
     const auto out = lines(run.out);
     ASSERT_EQ(out.size(), 5u) << run.out;
     EXPECT_EQ(out[2], "lines\",6000,,,,,,,,,,,,,,,,,,line 3: Water Flowrate: 6000 is outside the "
-                      "range 0.01 to 5000 l/s");
+                      "range 0.01 to 5000 l/s,");
     EXPECT_EQ(status(out[3]), "line 5: the row has 3 cells but the header names 2");
     EXPECT_EQ(status(out[4]), "line 7: Water Flowrate: 'x' is not a valid floating point value");
 }
@@ -391,10 +405,10 @@ TEST(SolveCommand, DerivedValueOutsideItsRangeFailsTheBatchRow) {
     const auto out = lines(run.out);
     ASSERT_EQ(out.size(), 4u);
     EXPECT_EQ(out[1], ",50,0.1,,,,,,,,,,,,,,,,line 2: Derived Water Flowrate 0.000 l/s is outside "
-                      "0.01 to 5000");
+                      "0.01 to 5000,");
     EXPECT_EQ(status(out[2]), "Solved");
     EXPECT_EQ(out[3], "5,,1,,,,,,,,,,,,,,,,line 4: Derived Water Velocity 6366.20 m/s is "
-                      "outside 0.01 to 50");
+                      "outside 0.01 to 50,");
 }
 
 TEST(SolveCommand, KeptColumnsLeadTheOutputUnchanged) {
@@ -442,7 +456,7 @@ TEST(SolveCommand, OverlongLineFailsItsRowOnly) {
     EXPECT_EQ(run.code, kExitCaseFailed);
     const auto out = lines(run.out);
     ASSERT_EQ(out.size(), 3u);
-    EXPECT_EQ(out[1], ",,,,,,,,,,,,,,,,,,line 2: the row is longer than 1 MiB");
+    EXPECT_EQ(out[1], ",,,,,,,,,,,,,,,,,,line 2: the row is longer than 1 MiB,");
     EXPECT_EQ(status(out[2]), "Solved");
     EXPECT_EQ(solve({"--batch"}, std::string(2 << 20, 'x') + "\n").err,
               "corvel-solve: the batch header is longer than 1 MiB\n");
@@ -504,6 +518,697 @@ TEST(SolveCommand, FailedWriteIsReportedAndFails) {
         EXPECT_EQ(message.rfind("corvel-solve: cannot write the output", 0), 0u) << message;
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
     }
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+std::vector<std::string> cells(const std::string& line) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
+        result.push_back(line.substr(start, comma - start));
+    result.push_back(line.substr(start));
+    return result;
+}
+
+TEST(SolveCommandUnits, UsOptionsTakeAndShowUsCustomaryUnits) {
+    const SolveRun run =
+        solve({"--units", "us", "--flow", "100", "--diameter", "4", "--temperature", "60"});
+    ASSERT_EQ(run.code, kExitSolved) << run.err;
+    EXPECT_EQ(run.err, "");
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 18u);
+    EXPECT_EQ(out[0], "Water Flowrate,100.0,usgpm");
+    EXPECT_EQ(out[1], "Water Velocity,2.55,ft/s");
+    EXPECT_EQ(out[2], "Inside Diameter,4.00,inch");
+    EXPECT_EQ(out[3], "Mean Temperature,60.0,°F");
+    EXPECT_EQ(out[5], "Velocity,2.55,ft/s");
+    EXPECT_EQ(out[14], "Reynolds Number,70728,-");
+    EXPECT_EQ(out[17], "Pressure Drop Rate,0.2708,psi/100 ft");
+}
+
+TEST(SolveCommandUnits, OneUnitOptionChangesOnlyItsQuantity) {
+    const auto out = lines(
+        solve({"--unit", "pressure_drop_rate=Psi/ft", "--unit=flow=usgpm", "--flow", "380.4"}).out);
+    ASSERT_EQ(out.size(), 18u);
+    EXPECT_EQ(out[0], "Water Flowrate,380.4,usgpm");
+    EXPECT_EQ(out[2], "Inside Diameter,100.0,mm");
+    EXPECT_EQ(out[17].rfind("Pressure Drop Rate,0.0359", 0), 0u) << out[17];
+    EXPECT_EQ(out[17].substr(out[17].rfind(',')), ",Psi/ft");
+    // --unit applies over --units whatever their order.
+    EXPECT_EQ(lines(solve({"--unit", "flow=lps", "--units", "us"}).out).at(0),
+              "Water Flowrate,24.000,l/s");
+}
+
+TEST(SolveCommandUnits, RangesRoundingAndMessagesNameTheChosenUnit) {
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--units", "us", "--flow", "0.1"},
+         kExitUsage,
+         "corvel-solve: Water Flowrate: 0.1 is outside the range 0.158503 to 79251.6 usgpm\n"},
+        {{"--units", "us", "--diameter", "4.004"},
+         kExitSolved,
+         "corvel-solve: note: Inside Diameter 4.004 inch is solved as 4.00 inch; use --precise "
+         "to solve the value as given\n"},
+        {{"--units", "us", "--diameter", "0.01"},
+         kExitCaseFailed,
+         "corvel-solve: Derived Water Velocity 1553925.20 ft/s is outside 0.0328084 to "
+         "164.042\n"},
+        {{"--units", "metric"},
+         kExitUsage,
+         "corvel-solve: option --units takes si or us, not 'metric'\n"},
+        {{"--unit", "colour=red"},
+         kExitUsage,
+         "corvel-solve: unknown quantity 'colour' for --unit (the quantities are flow, velocity, "
+         "diameter, temperature, roughness, density, heat_capacity, dynamic_viscosity, "
+         "conductivity, enthalpy, saturation_pressure, pressure_drop_rate)\n"},
+        {{"--unit", "flow=gpm"},
+         kExitUsage,
+         "corvel-solve: unknown unit 'gpm' for flow (its units are lps, lpm, dm3phr, cmh, cms, "
+         "usgpm)\n"},
+        {{"--unit", "flow"},
+         kExitUsage,
+         "corvel-solve: option --unit needs QUANTITY=KEY, for example flow=usgpm\n"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        EXPECT_EQ(run.code, c.code) << c.args.back();
+        EXPECT_EQ(run.err, c.err);
+    }
+}
+
+TEST(SolveCommandUnits, BatchColumnsNameTheirUnitsInBrackets) {
+    const SolveRun run =
+        solve({"--batch"}, "flow[usgpm],diameter[inches],temperature[degF]\n100,4,60\n");
+    ASSERT_EQ(run.code, kExitSolved) << run.err;
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0],
+              "flow[usgpm],velocity[mpers],diameter[inches],temperature[degF],"
+              "roughness[millimetres],velocity[mpers],density[kgperm3],heat_capacity[kJperkgK],"
+              "dynamic_viscosity[uPas],conductivity[mWpermK],prandtl_number,enthalpy[kJperkg],"
+              "saturation_pressure[kPa],diffusion_coefficient,reynolds_number,friction_factor,"
+              "moody_diagram,pressure_drop_rate[kPa/m],status,notes");
+    EXPECT_EQ(out[1].rfind("100.0,0.78,4.00,60.0,0.03000,", 0), 0u) << out[1];
+    EXPECT_NE(out[1].find(",70728,"), std::string::npos) << out[1];
+
+    // Bare names read the chosen units; the designed names keep reading the designed ones.
+    const auto us = lines(solve({"--batch", "--units", "us"}, "flow,diameter_mm\n100,100\n").out);
+    EXPECT_EQ(us.at(0).rfind("flow[usgpm],velocity[ftpers],diameter[millimetres],", 0), 0u);
+    EXPECT_EQ(us.at(1).rfind("100.0,", 0), 0u) << us.at(1);
+    EXPECT_NE(us.at(1).find(",100.0,48.2,1.181,"), std::string::npos) << us.at(1);
+}
+
+TEST(SolveCommandUnits, WithoutUnitOptionsTheBatchHeaderIsUnchanged) {
+    EXPECT_EQ(lines(solve({"--batch"}, "flow_lps\n").out).at(0),
+              "flow_lps,velocity_mps,diameter_mm,temperature_c,roughness_mm,velocity,density,"
+              "heat_capacity,dynamic_viscosity,conductivity,prandtl_number,enthalpy,"
+              "saturation_pressure,diffusion_coefficient,reynolds_number,friction_factor,"
+              "moody_diagram,pressure_drop_rate,status,notes");
+    // --units si names the units while keeping the designed ones.
+    EXPECT_EQ(lines(solve({"--batch", "--units", "si"}, "flow_lps\n").out)
+                  .at(0)
+                  .rfind("flow[lps],velocity[mpers],diameter[millimetres],", 0),
+              0u);
+}
+
+TEST(SolveCommandUnits, BadUnitColumnsAreUsageErrors) {
+    EXPECT_EQ(solve({"--batch"}, "flow[gpm]\n1\n").err,
+              "corvel-solve: unknown unit 'gpm' in column 'flow[gpm]' (the units of flow are lps, "
+              "lpm, dm3phr, cmh, cms, usgpm)\n");
+    EXPECT_EQ(solve({"--batch"}, "flow_lps,flow[usgpm]\n1,2\n").err,
+              "corvel-solve: the batch header names the Water Flowrate twice\n");
+    EXPECT_EQ(solve({"--batch"}, "flow[usgpm\n1\n").code, kExitUsage);
+}
+
+TEST(SolveCommandUnits, HelpListsTheUnitsOfEveryQuantity) {
+    const std::string help = solve({"--help"}).out;
+    EXPECT_NE(help.find("  flow: lps (SI), lpm, dm3phr, cmh, cms, usgpm (US)\n"),
+              std::string::npos);
+    EXPECT_NE(help.find("  pressure_drop_rate: Pa/m, kPa/m (SI), iwg/100', Psi/ft, "
+                        "psiper100ft (US)\n"),
+              std::string::npos);
+    for (const auto& line : lines(help))
+        EXPECT_LE(line.size(), 80u) << line;
+}
+
+/// Whether the cells of a results row tell of a solved row: its status precedes the notes.
+bool solvedRow(const std::vector<std::string>& cells) {
+    return cells.size() >= 2 && cells[cells.size() - 2] == "Solved";
+}
+
+/// Half a unit in the last place a text shows, with room for binary rounding.
+double halfLastPlace(const std::string& text) {
+    const std::size_t point = text.find('.');
+    const int decimals = point == std::string::npos ? 0 : int(text.size() - point - 1);
+    return 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9) + 1e-12;
+}
+
+// 1,000 random cases in US customary units agree with the same cases converted into SI by hand
+// and solved in SI: values solved as given within 1e-9, and the US texts within their display
+// rounding of the SI values converted back.
+TEST(SolveCommandUnits, UsCustomaryAgreesWithSiRunsConvertedByHand) {
+    constexpr double kGallon = 0.003785411784; // m³
+    constexpr double kInch = 0.0254;           // m
+    constexpr double kPsi = 6.894757293168361; // kPa
+    std::mt19937 random(13);
+    std::uniform_real_distribution<double> flow(1, 4000), diameter(1, 30), temperature(33, 390),
+        roughness(0.01, 100);
+    std::string us = "flow,diameter,temperature,roughness\n";
+    std::vector<std::array<double, 4>> given;
+    for (int i = 0; i < 1000; ++i) {
+        given.push_back({flow(random), diameter(random), temperature(random), roughness(random)});
+        us += shortestRealText(given.back()[0]) + ',' + shortestRealText(given.back()[1]) + ',' +
+              shortestRealText(given.back()[2]) + ',' + shortestRealText(given.back()[3]) + '\n';
+    }
+    // SI inputs from US ones: l/s, mm, °C, mm.
+    const auto toSi = [&](const std::array<double, 4>& v) {
+        return shortestRealText(v[0] * kGallon / 60 * 1000) + ',' +
+               shortestRealText(v[1] * kInch * 1000) + ',' + shortestRealText((v[2] - 32) / 1.8) +
+               ',' + shortestRealText(v[3] * kInch) + '\n';
+    };
+    // US result values from SI ones, by list index; the rest keep their units.
+    const auto toUs = [&](std::size_t i, double si) {
+        switch (i) {
+        case 0:
+            return si / 0.3048; // ft/s
+        case 1:
+            return si / 16.018463373960138; // lb/ft³
+        case 2:
+            return si * 0.23883448770002388; // Btu/lb°F, the catalogue's factor
+        case 3:
+            return si / 1000; // mg/m-s to cP
+        case 4:
+            return si * 577.7 / 1e6; // mW/m-K to Btu/hr·ft°F, the catalogue's factor
+        case 6:
+            return si * 0.4299226139294927; // Btu/lb
+        case 7:
+            return si / 6.89476; // Psi, the catalogue's factor
+        case 12:
+            return si * 30.48 / kPsi; // psi/100 ft
+        default:
+            return si;
+        }
+    };
+    const std::string siHeader = "flow_lps,diameter_mm,temperature_c,roughness_mm\n";
+
+    // Solved exactly as given.
+    std::string si = siHeader;
+    for (const auto& v : given)
+        si += toSi(v);
+    const auto usRows = lines(solve({"--batch", "--units", "us", "--precise"}, us).out);
+    const auto siRows = lines(solve({"--batch", "--precise"}, si).out);
+    ASSERT_EQ(usRows.size(), 1001u);
+    ASSERT_EQ(siRows.size(), 1001u);
+    int solved = 0;
+    for (std::size_t row = 1; row <= 1000; ++row) {
+        const auto u = cells(usRows[row]);
+        const auto s = cells(siRows[row]);
+        ASSERT_EQ(solvedRow(u), solvedRow(s)) << usRows[row] << '\n' << siRows[row];
+        if (!solvedRow(u))
+            continue;
+        EXPECT_EQ(u.back(), s.back()) << "row " << row; // the same notes in any unit
+        ++solved;
+        for (std::size_t i = 0; i < kResultCount; ++i) {
+            if (i == kRegimeResultIndex)
+                EXPECT_EQ(u[5 + i], s[5 + i]);
+            else
+                EXPECT_TRUE(test::NearRel(readReal(u[5 + i]), toUs(i, readReal(s[5 + i])), 1e-9))
+                    << "row " << row << " result " << i;
+        }
+    }
+    EXPECT_GT(solved, 900);
+
+    // As the grid shows them: the US inputs as shown, converted and solved exactly in SI.
+    const auto shownRows = lines(solve({"--batch", "--units", "us"}, us).out);
+    ASSERT_EQ(shownRows.size(), 1001u);
+    std::string shownSi = siHeader;
+    for (std::size_t row = 1; row <= 1000; ++row) {
+        const auto u = cells(shownRows[row]);
+        shownSi += toSi({readReal(u[0]), readReal(u[2]), readReal(u[3]), readReal(u[4])});
+    }
+    const auto exactRows = lines(solve({"--batch", "--precise"}, shownSi).out);
+    for (std::size_t row = 1; row <= 1000; ++row) {
+        const auto u = cells(shownRows[row]);
+        const auto s = cells(exactRows[row]);
+        if (!solvedRow(u) || !solvedRow(s))
+            continue;
+        for (std::size_t i = 0; i < kResultCount; ++i) {
+            if (i == kRegimeResultIndex)
+                continue;
+            const double expected = toUs(i, readReal(s[5 + i]));
+            EXPECT_NEAR(readReal(u[5 + i]), expected, halfLastPlace(u[5 + i]))
+                << "row " << row << " result " << i << ": " << u[5 + i];
+        }
+    }
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+TEST(SolveCommandNotes, BatchRowsCarryTheCodesOfTheirNotes) {
+    struct Case {
+        const char* row; ///< flow_lps,diameter_mm,temperature_c,line_pressure_kpa
+        const char* notes;
+    };
+    const Case cases[] = {
+        {"10,100,20,", ""},                        // 1.27 m/s at 20 °C: nothing doubtful
+        {"30,,,", "fast"},                         // 3.82 m/s
+        {"0.5,100,20,", "slow"},                   // 0.064 m/s
+        {"10,100,150,", "boiling;hot-simple"},     // 150 °C boils at one atmosphere
+        {"10,100,150,1000", "hot-simple"},         // but not at 10 bar
+        {"10,100,-5,", "supercooled;cold-simple"}, // below freezing
+        {"10,100,0,", "cold-simple"},              // at freezing, the guard values
+    };
+    std::string input = "flow_lps,diameter_mm,temperature_c,line_pressure_kpa\n";
+    for (const Case& c : cases)
+        input += std::string(c.row) + '\n';
+    const SolveRun run = solve({"--batch"}, input);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), std::size(cases) + 1);
+    EXPECT_EQ(out[0].substr(out[0].size() - 13), ",status,notes");
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto row = cells(out[i + 1]);
+        EXPECT_EQ(row.at(row.size() - 2), "Solved") << cases[i].row;
+        EXPECT_EQ(row.back(), cases[i].notes) << cases[i].row;
+    }
+}
+
+TEST(SolveCommandNotes, TransitionZoneIsNotedInTheBatch) {
+    // 0.03 l/s in a 10 mm pipe at 20 °C: 0.38 m/s, Reynolds number about 3800.
+    const auto row = cells(lines(solve({"--batch"}, "flow_lps,diameter_mm,temperature_c\n"
+                                                    "0.03,10,20\n")
+                                     .out)
+                               .at(1));
+    const double reynolds = readReal(row.at(14));
+    ASSERT_GE(reynolds, 2300);
+    ASSERT_LT(reynolds, 4000);
+    EXPECT_EQ(row.back(), "transition");
+}
+
+TEST(SolveCommandNotes, ReferenceWaterChangesThePropertiesAndDropsTheSimpleNotes) {
+    const auto simple = cells(lines(solve({"--batch"}, "temperature_c\n150\n").out).at(1));
+    const auto iapws =
+        cells(lines(solve({"--batch", "--water", "iapws"}, "temperature_c\n150\n").out).at(1));
+    EXPECT_EQ(simple.back(), "boiling;hot-simple;fast");
+    EXPECT_EQ(iapws.back(), "boiling;fast");
+    EXPECT_NE(simple.at(6), iapws.at(6)); // the density
+    EXPECT_EQ(iapws.at(6), "917.0");
+}
+
+TEST(SolveCommandNotes, SingleCaseTellsCautionsOnStandardErrorAfterTheResults) {
+    const SolveRun hot = solve({"--temperature", "150"});
+    EXPECT_EQ(hot.code, kExitSolved);
+    EXPECT_EQ(lines(hot.out).size(), 18u);
+    const auto err = lines(hot.err);
+    ASSERT_EQ(err.size(), 2u) << hot.err;
+    EXPECT_EQ(err[0].rfind("corvel-solve: note [boiling]: The line pressure is below", 0), 0u);
+    EXPECT_EQ(err[1].rfind("corvel-solve: note [hot-simple]: Above 100 °C", 0), 0u);
+    // At 10 bar the water stays liquid; design hints such as "fast" stay off standard error.
+    EXPECT_EQ(lines(solve({"--temperature", "150", "--line-pressure", "1000"}).err).size(), 1u);
+    EXPECT_EQ(solve({}).err, "");
+}
+
+TEST(SolveCommandNotes, BadWaterOptionsAreUsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        int code;
+        std::string message; ///< standard error, or the batch row's status
+    };
+    const Case cases[] = {
+        {{"--water", "steam"},
+         "",
+         kExitUsage,
+         "corvel-solve: option --water takes simple or iapws, not 'steam'\n"},
+        {{"--line-pressure", "0"},
+         "",
+         kExitUsage,
+         "corvel-solve: Line Pressure: 0 is outside the range 0.1 to 100000 kPa\n"},
+        {{"--line-pressure", "1e6"},
+         "",
+         kExitUsage,
+         "corvel-solve: Line Pressure: 1e6 is outside the range 0.1 to 100000 kPa\n"},
+        {{"--line-pressure", "high"},
+         "",
+         kExitUsage,
+         "corvel-solve: Line Pressure: 'high' is not a valid floating point value\n"},
+        {{"--batch", "--line-pressure", "200"},
+         "",
+         kExitUsage,
+         "corvel-solve: --batch takes its values from the batch file, not from options\n"},
+        {{"--batch"},
+         "line_pressure_kpa\n-1\n",
+         kExitCaseFailed,
+         "line 2: Line Pressure: -1 is outside the range 0.1 to 100000 kPa"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args, c.input);
+        EXPECT_EQ(run.code, c.code) << c.args.back();
+        if (c.input.empty())
+            EXPECT_EQ(run.err, c.message);
+        else
+            EXPECT_EQ(status(lines(run.out).at(1)), c.message);
+    }
+}
+
+TEST(SolveCommandNotes, HelpListsEveryNoteCodeWithItsSummary) {
+    const std::string help = solve({"--help"}).out;
+    for (const NoteKind& kind : kNoteKinds)
+        EXPECT_NE(help.find("\n  " + std::string(kind.code) + " "), std::string::npos) << kind.code;
+    EXPECT_NE(help.find("  fast           Velocity above 3 m/s: noise and erosion.\n"),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+/// A folder of case files for one test, removed afterwards.
+class SolveCaseFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = std::filesystem::path(::testing::TempDir()) /
+                  ("corvel_cases_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    /// The path of `name` in the folder, holding `text`.
+    std::string file(const std::string& name, const std::string& text) const {
+        const std::string path = (folder_ / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    /// The path of `name` in the folder, holding `stored` as the window saves it.
+    std::string saved(const std::string& name, const StoredCase& stored) const {
+        const std::string path = (folder_ / name).string();
+        CaseFile(path).Write(stored);
+        return path;
+    }
+    std::string path(const std::string& name) const { return (folder_ / name).string(); }
+
+private:
+    std::filesystem::path folder_;
+};
+
+// The lines the window shows and copies for a case it opened: its inputs as the grid shows
+// them, then the clipboard's result lines.
+std::vector<std::string> windowLines(const StoredCase& stored, WaterModel water = {}) {
+    FlowCase c;
+    c.Water = water;
+    stored.ApplyTo(c);
+    const InputTexts texts = c.ShowInputs();
+    EXPECT_TRUE(c.Solve().solved);
+    std::vector<std::string> result;
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        result.push_back(std::string(kInputRows[row - 1].caption) + ',' + texts[row - 1] + ',' +
+                         kInputRows[row - 1].units);
+    std::string clipboard = ClipboardText(MakeResultRows(c));
+    clipboard.erase(std::remove(clipboard.begin(), clipboard.end(), '\r'), clipboard.end());
+    for (const std::string& line : lines(clipboard))
+        result.push_back(line);
+    return result;
+}
+
+TEST_F(SolveCaseFiles, SavedCaseSolvesAsTheWindowShowsItOpened) {
+    // Values the grid's formats round: the solve takes them exact, as an opened case does.
+    const StoredCase stored{0.0123456789, 0.0876543, 37.25, 0.0000456};
+    const SolveRun run = solve({"--case", saved("pipe.ini", stored)});
+    EXPECT_EQ(run.code, kExitSolved) << run.err;
+    EXPECT_EQ(lines(run.out), windowLines(stored));
+    EXPECT_EQ(run.err, "");
+
+    const SolveRun iapws = solve({"--case", path("pipe.ini"), "--water", "iapws"});
+    EXPECT_EQ(lines(iapws.out), windowLines(stored, WaterModel::Iapws));
+}
+
+TEST_F(SolveCaseFiles, EachCaseIsABlockAndAFailedCaseLeavesItsBlockEmpty) {
+    const std::string a = saved("a.ini", {0.03, 0.1, 9, 0.00003});
+    const std::string other = file("other.ini", "[Settings]\nQ=0.03\n");
+    const std::string hot = file("hot.ini", "[Store]\nt=150\n"); // the rest takes defaults
+    const SolveRun run = solve({"--case", a, "--case=" + other, "--case", hot});
+    EXPECT_EQ(run.code, kExitCaseFailed);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 18u + 1 + 1 + 18);
+    EXPECT_EQ(out[0], "Water Flowrate,30.000,l/s");
+    EXPECT_EQ(out[18], "");
+    EXPECT_EQ(out[19], "");
+    EXPECT_EQ(out[20], "Water Flowrate,24.000,l/s");
+    EXPECT_EQ(out[23], "Mean Temperature,150.0,°C");
+    const auto err = lines(run.err);
+    ASSERT_EQ(err.size(), 3u) << run.err;
+    EXPECT_EQ(err[0], "corvel-solve: '" + other +
+                          "' is not a case file: its section [Store] has none of the keys Q, d, "
+                          "t and k");
+    EXPECT_EQ(err[1].rfind("corvel-solve: " + hot + ": note [boiling]: ", 0), 0u) << err[1];
+}
+
+TEST_F(SolveCaseFiles, MissingOrUnreadableCaseFileIsAUsageError) {
+    const std::string a = saved("a.ini", {});
+    const SolveRun missing = solve({"--case", a, "--case", path("none.ini")});
+    EXPECT_EQ(missing.code, kExitUsage);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err,
+              "corvel-solve: cannot open '" + path("none.ini") + "': No such file or directory\n");
+    const SolveRun folder = solve({"--case", ::testing::TempDir()});
+    EXPECT_EQ(folder.code, kExitUsage);
+    EXPECT_NE(folder.err.find("Is a directory"), std::string::npos) << folder.err;
+}
+
+TEST_F(SolveCaseFiles, BatchOfCaseFilesWritesARowPerFileLedByItsName) {
+    const std::string a = saved("a.ini", {0.5, 0.25, 20, 0.0005});
+    const std::string bad = file("bad.ini", "not an ini file at all");
+    const std::string none = path("none.ini");
+    const SolveRun run = solve({"--batch-cases", a, bad, none});
+    EXPECT_EQ(run.code, kExitCaseFailed);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 4u) << run.out;
+    const auto header = lines(solve({"--batch"}, "flow_lps\n").out).at(0);
+    EXPECT_EQ(out[0], "case," + header);
+    // The row holds what a batch row of the same inputs holds.
+    const auto same = lines(solve({"--batch"}, "flow_lps,diameter_mm,temperature_c,roughness_mm\n"
+                                               "500,250,20,0.5\n")
+                                .out)
+                          .at(1);
+    EXPECT_EQ(out[1], a + "," + same);
+    EXPECT_EQ(out[2], bad + ",,,,,,,,,,,,,,,,,,,\"'" + bad +
+                          "' is not a case file: its section [Store] has none of the keys Q, d, "
+                          "t and k\",");
+    EXPECT_EQ(out[3],
+              none + ",,,,,,,,,,,,,,,,,,,cannot open '" + none + "': No such file or directory,");
+    // Units and the water choice apply as in any batch.
+    const auto us = lines(solve({"--batch-cases", a, "--units", "us"}).out);
+    EXPECT_EQ(us.at(0).rfind("case,flow[usgpm],", 0), 0u);
+}
+
+TEST(SolveCommandCases, CaseOptionsThatCannotGoTogetherAreUsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--case", "a.ini", "--flow", "3"},
+         "--case takes its values from the case files, not from options"},
+        {{"--batch-cases", "a.ini", "--diameter", "3"},
+         "--batch-cases takes its values from the case files, not from options"},
+        {{"--batch-cases"}, "option --batch-cases needs at least one case file"},
+        {{"--case", "a.ini", "--batch-cases", "b.ini"},
+         "--case and --batch-cases cannot be given together"},
+        {{"--batch", "--case", "a.ini"},
+         "--batch reads a CSV file; --case and --batch-cases read case files"},
+        {{"--case"}, "option --case needs a value"},
+        {{"--case", "a.ini", "--line-pressure", "0"},
+         "Line Pressure: 0 is outside the range 0.1 to 100000 kPa"},
+        {{"--batch-cases", "a.ini", "--line-pressure", "x"},
+         "Line Pressure: 'x' is not a valid floating point value"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        EXPECT_EQ(run.code, kExitUsage);
+        EXPECT_EQ(run.err, "corvel-solve: " + c.err + "\n");
+    }
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+// The run's figures agree with the pipe-flow formulas applied to the case's own printed results.
+TEST(SolveCommandPipeRun, RunLinesFollowTheResultsAndAgreeWithTheFormulas) {
+    const SolveRun run = solve({"--precise", "--flow", "30", "--length", "250", "--fittings-k",
+                                "3.5", "--elevation", "12", "--pump-efficiency", "65"});
+    ASSERT_EQ(run.code, kExitSolved) << run.err;
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 25u);
+    EXPECT_EQ(out[18].rfind("Friction Loss,", 0), 0u);
+    EXPECT_EQ(out[24].substr(out[24].size() - 3), ",kW");
+    const double rho = lineValue(run.out, "Density");
+    const double v = lineValue(run.out, "Velocity");
+    const double gradient = lineValue(run.out, "Pressure Drop Rate"); // kPa/m
+    const double friction = lineValue(run.out, "Friction Loss");
+    const double fittings = lineValue(run.out, "Fittings Loss");
+    const double rise = lineValue(run.out, "Static Pressure");
+    const double total = lineValue(run.out, "Total Pressure Drop");
+    EXPECT_TRUE(test::NearRel(friction, 250 * gradient, 1e-12));
+    EXPECT_TRUE(test::NearRel(fittings, 3.5 * rho * v * v / 2 / 1000, 1e-12));
+    EXPECT_TRUE(test::NearRel(rise, rho * 9.80665 * 12 / 1000, 1e-12));
+    EXPECT_TRUE(test::NearRel(total, friction + fittings + rise, 1e-12));
+    EXPECT_TRUE(
+        test::NearRel(lineValue(run.out, "Total Head"), total * 1000 / (rho * 9.80665), 1e-12));
+    EXPECT_TRUE(test::NearRel(lineValue(run.out, "Pump Power"), 0.030 * total, 1e-12));
+    EXPECT_TRUE(test::NearRel(lineValue(run.out, "Shaft Power"), 0.030 * total / 0.65, 1e-12));
+}
+
+TEST(SolveCommandPipeRun, RunThatFallsNeedsNoPump) {
+    const auto out = lines(solve({"--length", "100", "--elevation", "-50"}).out);
+    ASSERT_EQ(out.size(), 25u);
+    EXPECT_EQ(out[23], "Pump Power,no pump needed,kW");
+    EXPECT_EQ(out[24], "Shaft Power,no pump needed,kW");
+}
+
+TEST(SolveCommandPipeRun, BatchWritesTheRunColumnsOnlyWithARunColumn) {
+    const SolveRun run = solve({"--batch"}, "flow_lps,length_m,fittings,elevation_m\n"
+                                            "30,100,Valve gate*2,\n"
+                                            "10,,,-100\n"
+                                            "5,-1,,\n");
+    EXPECT_EQ(run.code, kExitCaseFailed);
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_NE(out[0].find(",pressure_drop_rate,friction_loss,fittings_loss,static_pressure,"
+                          "total_pressure_drop,total_head,pump_power,shaft_power,status,notes"),
+              std::string::npos)
+        << out[0];
+    const auto solved = cells(out[1]);
+    ASSERT_EQ(solved.size(), 27u);
+    EXPECT_EQ(solved[18], "124.295"); // 100 m at 1.243 kPa/m, unrounded
+    EXPECT_EQ(solved[20], "0.000");
+    EXPECT_EQ(cells(out[2])[23], "no pump needed");
+    EXPECT_EQ(status(out[3]), "line 4: Pipe Length: -1 is outside the range 0 to 100000 m");
+    EXPECT_EQ(cells(out[3]).size(), 27u);
+    // A line pressure column alone adds no run columns.
+    EXPECT_EQ(cells(lines(solve({"--batch"}, "line_pressure_kpa\n200\n").out).at(0)).size(), 20u);
+}
+
+TEST(SolveCommandPipeRun, BadRunValuesAreUsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--pump-efficiency", "0"}, "Pump Efficiency: 0 is outside the range 1 to 100 %"},
+        {{"--elevation", "20000"}, "Elevation Rise: 20000 is outside the range -10000 to 10000 m"},
+        {{"--fittings-k", "x"}, "Fittings K: 'x' is not a valid floating point value"},
+        {{"--fittings", "Zzz*2"}, "Unknown fitting \"Zzz\"."},
+        {{"--case", "a.ini", "--length", "3"},
+         "--case takes its values from the case files, not from options"},
+        {{"--batch", "--length", "3"},
+         "--batch takes its values from the batch file, not from options"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        EXPECT_EQ(run.code, kExitUsage) << c.args.front();
+        EXPECT_EQ(run.err, "corvel-solve: " + c.err + "\n");
+    }
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+// A sized case solves back to its limit: its own Pressure Drop Rate line reads the limit.
+TEST(SolveCommandSizing, SizedCaseSolvesBackToItsLimit) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* caption; ///< the line that must read the limit
+        double limit;
+    };
+    const Case cases[] = {
+        {{"--size-for", "dp_rate=0.5", "--find", "flow", "--precise"}, "Pressure Drop Rate", 0.5},
+        {{"--flow", "12", "--size-for", "dp_rate=2", "--find", "diameter", "--precise"},
+         "Pressure Drop Rate",
+         2},
+        {{"--flow", "30", "--length", "100", "--fittings-k", "2", "--size-for", "dp_total=50",
+          "--find", "diameter", "--precise"},
+         "Total Pressure Drop",
+         50},
+        // In US units the limit is in the unit the rate is shown in.
+        {{"--units", "us", "--size-for", "dp_rate=3", "--find", "flow", "--precise"},
+         "Pressure Drop Rate",
+         3},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        ASSERT_EQ(run.code, kExitSolved) << run.err;
+        EXPECT_TRUE(test::NearRel(lineValue(run.out, c.caption), c.limit, 1e-8)) << c.caption;
+    }
+}
+
+TEST(SolveCommandSizing, TableSizeIsTheSmallestThatMeetsTheLimit) {
+    const SolveRun run = solve({"--flow", "30", "--size-for", "dp_rate=1", "--find", "diameter",
+                                "--table", "ASME B36.10M 40"});
+    ASSERT_EQ(run.code, kExitSolved) << run.err;
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 19u);
+    EXPECT_EQ(out[2], "Inside Diameter,128.2,mm");
+    EXPECT_EQ(out[18], "Pipe Size,5,ASME B36.10M 40");
+    EXPECT_LE(lineValue(run.out, "Pressure Drop Rate"), 1);
+    // The next smaller size, 4 inch (102.3 mm), exceeds the limit.
+    EXPECT_GT(lineValue(solve({"--flow", "30", "--diameter", "102.26"}).out, "Pressure Drop Rate"),
+              1);
+}
+
+TEST(SolveCommandSizing, BadSizingIsAUsageErrorAndNoAnswerFails) {
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--size-for", "dp_rate=1"}, kExitUsage, "--size-for and --find go together"},
+        {{"--size-for", "dp=1", "--find", "flow"},
+         kExitUsage,
+         "option --size-for takes dp_rate=X or dp_total=X, not 'dp=1'"},
+        {{"--size-for", "dp_rate=0", "--find", "flow"},
+         kExitUsage,
+         "the limit of --size-for must be above 0"},
+        {{"--size-for", "dp_rate=1", "--find", "speed"},
+         kExitUsage,
+         "option --find takes flow or diameter, not 'speed'"},
+        {{"--size-for", "dp_rate=1", "--find", "flow", "--table", "ASME B36.10M 40"},
+         kExitUsage,
+         "--table applies to --find diameter only"},
+        {{"--size-for", "dp_rate=1", "--find", "flow", "--water", "iapws"},
+         kExitUsage,
+         "--size-for sizes with the simple water properties only"},
+        {{"--size-for", "dp_rate=1e-9", "--find", "flow"}, kExitCaseFailed, "no flowrate in range"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve(c.args);
+        EXPECT_EQ(run.code, c.code) << c.err;
+        EXPECT_EQ(run.err, "corvel-solve: " + c.err + "\n");
+    }
+    const SolveRun table = solve({"--size-for", "dp_rate=1", "--find", "diameter", "--table", "X"});
+    EXPECT_EQ(table.code, kExitUsage);
+    EXPECT_EQ(table.err.rfind("corvel-solve: unknown pipe table 'X' (the tables are ", 0), 0u);
 }
 
 } // namespace

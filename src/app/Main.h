@@ -25,6 +25,7 @@ class TAboutBoxDlg;
 class TEntryGrid;
 class TReportForm;
 class TRoughnessForm;
+class UnitsController;
 
 /// The definition lines of the input grid, header first.
 extern const QStringList kInputGridLines;
@@ -123,6 +124,7 @@ private:
 
     TReportForm* report_ = nullptr;
     TRoughnessForm* roughness_ = nullptr;
+    UnitsController* units_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     std::string programFolder_;
     /// The value texts whose conversion error was last shown.

@@ -191,6 +191,20 @@ TEST_F(UnitsControllerTest, OnlyTheUnitsCellOfAnInputRowOffersUnits) {
         << "the Reynolds number keeps its own";
 }
 
+TEST_F(UnitsControllerTest, TheMenuKeyOffersTheUnitsOfTheSelectedRow) {
+    QTest::keyClick(&grid(), Qt::Key_Down); // from the flowrate to the velocity
+    ASSERT_EQ(grid().Row(), kVelocityRow);
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                            grid().mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&grid(), &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(click(menu, QStringLiteral("ft/s")));
+    EXPECT_EQ(units(kVelocityRow), "ft/s");
+    // From the case's 3.0558 m/s, not from the 3.06 shown: 10.03, not 10.04.
+    EXPECT_EQ(value(kVelocityRow), "10.03");
+}
+
 TEST_F(UnitsControllerTest, TheRoughnessRowKeepsItsGuideButtonInAnotherUnit) {
     chooseRowUnit(kRoughnessRow, unitLabel(Quantity::Roughness, "Thousandths"));
     ASSERT_NE(grid().Field(kRoughnessRow), nullptr);

@@ -5,6 +5,7 @@
 #include "app/CaseFile.h"
 #include "app/RoughForm.h"
 #include "app/TrustController.h"
+#include "app/UnitsController.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/Errors.h"
 #include "platform/RegIniFile.h"
@@ -170,6 +171,10 @@ void TMainForm::createMenus() {
     QMenu* window = MainMenu1->addMenu(QStringLiteral("&Window"));
     window->addAction(AutoSize1);
     trust_->addWindowMenuItems(window);
+    units_ = new UnitsController(*this, [this](const std::function<void()>& step) {
+        return run(CommandKind::ReadsGrid, step);
+    });
+    units_->createMenu(MainMenu1);
     QMenu* help = MainMenu1->addMenu(QStringLiteral("&Help"));
     help->addAction(HelpAction);
     help->addSeparator();
@@ -250,6 +255,7 @@ void TMainForm::createList() {
         ListView1->setItem(i, 1, new QTableWidgetItem(qs(row.value)));
         ListView1->setItem(i, 2, new QTableWidgetItem(qs(row.units)));
     }
+    units_->attachViews();
 }
 
 void TMainForm::createStatusBar() {
@@ -300,6 +306,7 @@ void TMainForm::FormCreate() {
                      settings.ReadFloat(kSettingsSection, "k", kDefaultRoughness)})
         .ApplyTo(Flow);
     trust_->readSettings(settings);
+    units_->readSettings(settings);
 
     const std::string program = RunningProgramPath();
     std::string fileVersion = "1.0.0.0";
@@ -376,6 +383,7 @@ void TMainForm::FormClose() {
         settings.WriteFloat(kSettingsSection, "t", Flow.Temperature);
         settings.WriteFloat(kSettingsSection, "k", Flow.Roughness);
         trust_->writeSettings(settings);
+        units_->writeSettings(settings);
         settings.EndUpdate();
     } catch (const std::exception&) {
         // The settings store could not be written; the program is closing all the same.
@@ -481,9 +489,12 @@ int TMainForm::OpenRoughnessGuide(Variant&) {
 }
 
 void TMainForm::ShowResults() {
-    const auto values = ResultValueTexts(Flow);
-    for (int i = 0; i < static_cast<int>(kResultCount); ++i)
-        ListView1->item(i, 1)->setText(qs(values[static_cast<std::size_t>(i)]));
+    // A case never solved has no density yet: its list keeps the zeros it started with.
+    const ResultRows rows = Flow.Density > 0 ? MakeResultRows(Flow) : InitialResultRows(Flow.Units);
+    for (int i = 0; i < static_cast<int>(kResultCount); ++i) {
+        ListView1->item(i, 1)->setText(qs(rows[static_cast<std::size_t>(i)].value));
+        ListView1->item(i, 2)->setText(qs(rows[static_cast<std::size_t>(i)].units));
+    }
 }
 
 void TMainForm::Copy1Click() {

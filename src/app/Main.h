@@ -27,6 +27,7 @@ class TEntryGrid;
 class TReportForm;
 class TRoughnessForm;
 class TrustController;
+class UnitsController;
 
 /// The definition lines of the input grid, header first.
 extern const QStringList kInputGridLines;
@@ -131,6 +132,7 @@ private:
     TReportForm* report_ = nullptr;
     TrustController* trust_ = nullptr;
     TRoughnessForm* roughness_ = nullptr;
+    UnitsController* units_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     std::string programFolder_;
     /// The value texts whose conversion error was last shown.

@@ -172,6 +172,26 @@ void TEntryGrid::SetLines(const QStringList& lines) {
     RebuildRows();
 }
 
+void TEntryGrid::SetLine(int row, const QString& line) {
+    if (row <= 0 || row >= lines_.size() || row >= RowCount())
+        return;
+    lines_[row] = line;
+    std::uint8_t kind = kFieldKindNone;
+    TPropEditEvent propEdit;
+    if (const TField* old = Field(row); old && old->Kind == kFieldKindPropEditor) {
+        kind = old->Kind;
+        propEdit = old->OnPropEdit;
+    }
+    TField* field = ParseRowDef(row);
+    if (field && kind == kFieldKindPropEditor) {
+        field->Kind = kind;
+        field->OnPropEdit = std::move(propEdit);
+    }
+    if (row == Row() && Col() != 0 && Col() != unitCol_)
+        SelectCell(Col(), Row());
+    InvalidateRow(row);
+}
+
 void TEntryGrid::SetColorEditCol(const QColor& color) {
     colorEditCol_ = color;
     InvalidateGrid();

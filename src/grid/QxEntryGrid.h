@@ -59,6 +59,10 @@ public:
     /// The definition lines, line 0 the header. Assigning copies them and rebuilds the rows.
     const QStringList& Lines() const { return lines_; }
     void SetLines(const QStringList& lines);
+    /// Replaces the definition line of `row` (1 or more) and rebuilds that row's field and
+    /// cells, keeping a property editor installed on the row; a selected row takes the new
+    /// format and range at once. Nothing for a row without a line.
+    void SetLine(int row, const QString& line);
     char Delim() const { return delim_; }
     void SetDelim(char delim) { delim_ = delim; }
     QColor ColorEditCol() const { return colorEditCol_; }

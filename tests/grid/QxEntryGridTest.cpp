@@ -268,6 +268,28 @@ TEST(TEntryGrid, ValueAboveTheMaximumIsClampedWithABeepWhenLeavingTheCell) {
     EXPECT_EQ(w.dataSets, std::vector<QPoint>{QPoint(1, 1)});
 }
 
+// A row shown in another unit: the selected row takes the new range for the very next edit,
+// and keeps the property editor installed on it.
+TEST(TEntryGrid, ReplacingTheSelectedRowsLineAppliesItsRangeAtOnceAndKeepsItsEditor) {
+    EntryWindow w;
+    TEntryGrid& grid = *w.grid;
+    grid.SetPropEditor(1, [](Variant&) { return 0; });
+    w.clickCell(1, 1);
+    grid.SetLine(1, QStringLiteral("Water Flowrate; %0.1f; usgpm; NPE; 0.16; 79251.6"));
+    EXPECT_EQ(grid.Cells(2, 1), "usgpm");
+    ASSERT_NE(grid.Field(1), nullptr);
+    EXPECT_EQ(grid.Field(1)->Kind, kFieldKindPropEditor);
+    EXPECT_TRUE(EntryWindow::shown(grid.PropEdButton()));
+    w.clickCell(1, 1);
+    ASSERT_TRUE(w.editorShowing());
+    QTest::keyClicks(grid.InplaceEditor(), "6000");
+    w.clickCell(1, 2);
+    EXPECT_EQ(grid.Cells(1, 1), "6000.0");
+    EXPECT_EQ(w.beeps, 0) << "the old maximum of 5000 still held";
+    grid.SetLine(9, QStringLiteral("x; %S; -")); // no such row: nothing happens
+    EXPECT_EQ(grid.Lines().size(), kInputLines.size());
+}
+
 TEST(TEntryGrid, LeavingByKeyCommitsWithTheRowItWasOpenedFor) {
     EntryWindow w;
     TEntryGrid& grid = *w.grid;

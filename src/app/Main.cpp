@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/CaseFile.h"
+#include "app/PipeController.h"
 #include "app/RoughForm.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/Errors.h"
@@ -159,6 +160,10 @@ void TMainForm::createMenus() {
     QMenu* edit = MainMenu1->addMenu(QStringLiteral("&Edit"));
     edit->addAction(Copy1);
     MainMenu1->addAction(SolveAction);
+    Pipes = new PipeController(*this, [this](const std::function<void()>& command) {
+        run(CommandKind::ReadsGrid, command);
+    });
+    MainMenu1->addMenu(Pipes->Menu());
     QMenu* window = MainMenu1->addMenu(QStringLiteral("&Window"));
     window->addAction(AutoSize1);
     QMenu* help = MainMenu1->addMenu(QStringLiteral("&Help"));

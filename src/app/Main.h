@@ -21,6 +21,7 @@ class QTableWidget;
 
 namespace corvel {
 
+class PipeController;
 class TAboutBoxDlg;
 class TEntryGrid;
 class TReportForm;
@@ -54,6 +55,8 @@ public:
     QAction* AutoSize1 = nullptr;
     QAction* About1 = nullptr;
     TAboutBoxDlg* AboutBoxDlg1 = nullptr;
+    /// The "Pipe" menu: sizing for a pressure gradient and the standard pipe sizes.
+    PipeController* Pipes = nullptr;
 
     /// The flow case the window shows.
     FlowCase Flow;

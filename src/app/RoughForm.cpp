@@ -88,10 +88,6 @@ void TRoughnessForm::ComboBox1Change() {
         formatText("%s  %0.6fmm", {ComboBox1->currentText().toStdString(), SelectedRoughness})));
 }
 
-} // namespace corvel
-
-namespace corvel {
-
 void TRoughnessForm::MoreMaterialsClick() {
     MaterialsDialog materials(this);
     if (materials.exec() != QDialog::Accepted || materials.SelectedRoughness() <= 0)

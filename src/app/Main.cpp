@@ -3,6 +3,7 @@
 #include "app/AppIcon.h"
 #include "app/CaseController.h"
 #include "app/CaseFile.h"
+#include "app/PipeController.h"
 #include "app/RoughForm.h"
 #include "app/TrustController.h"
 #include "app/UnitsController.h"
@@ -168,6 +169,13 @@ void TMainForm::createMenus() {
     QMenu* solve = MainMenu1->addMenu(QStringLiteral("&Solve"));
     solve->addAction(SolveAction);
     trust_->addSolveMenuItems(solve);
+    Pipes = new PipeController(*this, [this](const std::function<void()>& command) {
+        run(CommandKind::ReadsGrid, command);
+    });
+    solve->addSeparator();
+    solve->addAction(Pipes->SizeForPressureDrop1);
+    solve->addAction(Pipes->ChoosePipeSize1);
+    MainMenu1->addMenu(Pipes->Menu());
     QMenu* window = MainMenu1->addMenu(QStringLiteral("&Window"));
     window->addAction(AutoSize1);
     trust_->addWindowMenuItems(window);

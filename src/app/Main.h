@@ -22,6 +22,7 @@ class QTableWidget;
 namespace corvel {
 
 class CaseController;
+class PipeController;
 class TAboutBoxDlg;
 class TEntryGrid;
 class TReportForm;
@@ -59,6 +60,8 @@ public:
     TAboutBoxDlg* AboutBoxDlg1 = nullptr;
     /// New, Open..., Save As..., the recent cases and the title of named case files.
     CaseController* Cases = nullptr;
+    /// The "Pipe" menu: sizing for a pressure gradient and the standard pipe sizes.
+    PipeController* Pipes = nullptr;
 
     /// The flow case the window shows.
     FlowCase Flow;

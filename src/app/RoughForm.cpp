@@ -1,11 +1,13 @@
 #include "app/RoughForm.h"
 
+#include "dialogs/MaterialsDialog.h"
 #include "units/NumberText.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -43,12 +45,16 @@ TRoughnessForm::TRoughnessForm(QWidget* parent) : QDialog(parent) {
     BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton(tr("Cancel"), this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    MoreButton = new QPushButton(tr("More materials..."), this);
+    MoreButton->setObjectName(QStringLiteral("MoreButton"));
+    MoreButton->setAutoDefault(false);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(MoreButton);
     buttons->addStretch();
     buttons->addWidget(BitBtn1);
     buttons->addWidget(BitBtn2);
@@ -66,6 +72,7 @@ TRoughnessForm::TRoughnessForm(QWidget* parent) : QDialog(parent) {
 
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(MoreButton, &QPushButton::clicked, this, [this] { MoreMaterialsClick(); });
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
 
     ComboBox1->setCurrentIndex(0);
@@ -79,6 +86,21 @@ void TRoughnessForm::ComboBox1Change() {
     SelectedRoughness = kPipeMaterials[static_cast<std::size_t>(index)].roughnessMm;
     StatusBar1->showMessage(QString::fromStdString(
         formatText("%s  %0.6fmm", {ComboBox1->currentText().toStdString(), SelectedRoughness})));
+}
+
+void TRoughnessForm::MoreMaterialsClick() {
+    MaterialsDialog materials(this);
+    if (materials.exec() != QDialog::Accepted || materials.SelectedRoughness() <= 0)
+        return;
+    SelectedRoughness = materials.SelectedRoughness();
+    StatusBar1->showMessage(QString::fromStdString(formatText(
+        "%s  %0.6fmm", {materials.SelectedMaterial().toStdString(), SelectedRoughness})));
+    accept();
+}
+
+void TRoughnessForm::showEvent(QShowEvent* event) {
+    ComboBox1Change();
+    QDialog::showEvent(event);
 }
 
 } // namespace corvel

@@ -33,12 +33,20 @@ public:
 
     QLabel* Label1 = nullptr;
     QComboBox* ComboBox1 = nullptr;
-    QPushButton* BitBtn1 = nullptr; ///< OK
-    QPushButton* BitBtn2 = nullptr; ///< Cancel
+    QPushButton* BitBtn1 = nullptr;    ///< OK
+    QPushButton* BitBtn2 = nullptr;    ///< Cancel
+    QPushButton* MoreButton = nullptr; ///< "More materials..."
     QStatusBar* StatusBar1 = nullptr;
 
     /// Takes the chosen material's roughness and shows it in the status bar.
     void ComboBox1Change();
+    /// Lists the published roughness of more materials; a material chosen there is taken as
+    /// OK takes one of the four.
+    void MoreMaterialsClick();
+
+protected:
+    /// Each showing starts with the roughness of the material the list shows.
+    void showEvent(QShowEvent* event) override;
 };
 
 } // namespace corvel

@@ -91,8 +91,10 @@ BracketEnds brent(double a, double fa, double b, double fb, double tol, Residual
 class Search {
 public:
     Search(const SizingProblem& problem, bool alongFlow, double held)
-        : problem_(problem), model_(problem.temperature, problem.roughness), alongFlow_(alongFlow),
-          held_(held), logLimit_(problem.limit > 0 ? std::log(problem.limit) : 0) {}
+        : problem_(problem),
+          model_(problem.water, problem.temperature, problem.linePressure, problem.roughness),
+          alongFlow_(alongFlow), held_(held),
+          logLimit_(problem.limit > 0 ? std::log(problem.limit) : 0) {}
 
     /// The forward solve at `x`; the last few are kept, since the search asks for the ends of
     /// its brackets again.
@@ -229,6 +231,16 @@ bool limitUsable(const SizingProblem& problem) {
 PipeFlowModel::PipeFlowModel(double temperature, double roughness)
     : density_(WaterDensity(temperature)), viscosity_(WaterViscosity(temperature)),
       roughness_(roughness) {}
+
+PipeFlowModel::PipeFlowModel(WaterModel water, double temperature, double linePressure,
+                             double roughness)
+    : PipeFlowModel(temperature, roughness) {
+    if (water != WaterModel::Simple) {
+        const WaterState state = LiquidWater(water, temperature, linePressure);
+        density_ = state.density;
+        viscosity_ = state.viscosity;
+    }
+}
 
 FlowPoint PipeFlowModel::at(double flowRate, double diameter) const {
     FlowPoint p;

@@ -21,6 +21,7 @@
 // Diameters below the roughness itself (e/D > 1) are not searched: there the fully rough law
 // 1/(1.14 − 2·log10(e/D))² has no meaning and turns at e/D ≈ 3.7.
 
+#include "physics/WaterProperties.h"
 #include "pipes/PipeRun.h"
 #include "pipes/PipeTables.h"
 
@@ -53,6 +54,9 @@ class PipeFlowModel {
 public:
     /// `temperature` [°C], `roughness` [m]; the water properties are evaluated once here.
     PipeFlowModel(double temperature, double roughness);
+    /// The same with the properties of `water` at `linePressure` [kPa], as the flow case takes
+    /// them for that model.
+    PipeFlowModel(WaterModel water, double temperature, double linePressure, double roughness);
 
     FlowPoint at(double flowRate, double diameter) const;
     /// The point as the pipe run takes it.
@@ -76,6 +80,10 @@ enum class SizingLimitKind {
 struct SizingProblem {
     double temperature = 9; ///< °C
     double roughness = 0;   ///< m
+    /// Which formulas give density and viscosity, and the line pressure they are taken at
+    /// [kPa]: those the case being sized solves with.
+    WaterModel water = WaterModel::Simple;
+    double linePressure = kStandardLinePressure;
     SizingLimitKind limitKind = SizingLimitKind::kPressureGradient;
     double limit = 0;  ///< Pa/m or Pa, as limitKind says
     PipeRunInputs run; ///< the run, for a total pressure-drop limit

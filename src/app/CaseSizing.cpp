@@ -1,0 +1,81 @@
+#include "app/CaseSizing.h"
+
+#include "app/InputRows.h"
+
+#include <cmath>
+
+namespace corvel {
+
+SizingProblem SizingProblemOf(const FlowCase& flow, double gradient) {
+    SizingProblem problem;
+    problem.temperature = flow.Temperature;
+    problem.roughness = flow.Roughness;
+    problem.water = flow.Water;
+    problem.linePressure = flow.LinePressure;
+    problem.limitKind = SizingLimitKind::kPressureGradient;
+    problem.limit = gradient;
+    return problem;
+}
+
+SizingAnswer SizeCase(const FlowCase& flow, const CaseSizing& request) {
+    const SizingProblem problem = SizingProblemOf(flow, request.gradient);
+    switch (request.target) {
+    case SizingTarget::kFlowRate:
+        return FindFlowRate(problem, flow.Diameter);
+    case SizingTarget::kDiameter:
+        return FindDiameter(problem, flow.FlowRate);
+    case SizingTarget::kTableSize:
+        break;
+    }
+    if (!request.table) {
+        SizingAnswer none;
+        none.status = SizingStatus::kNoSizeInTable;
+        return none;
+    }
+    return FindTableSize(problem, flow.FlowRate, *request.table);
+}
+
+std::string SizingFailureMessage(const SizingAnswer& answer, const CaseSizing& request) {
+    if (answer.found())
+        return {};
+    // The outcome's own words first, then why, as a sentence.
+    const std::string text = std::string(answer.failureText()) + "\n";
+    if (!(request.gradient > 0) || !std::isfinite(request.gradient))
+        return text + "The allowed pressure gradient must be a number above zero.";
+    switch (request.target) {
+    case SizingTarget::kFlowRate:
+        return text + "No flowrate from 0.01 to 5000 l/s reaches the allowed gradient in this "
+                      "diameter.";
+    case SizingTarget::kDiameter:
+        return text + "No diameter from 0.1 to 5000 mm keeps this flowrate within the allowed "
+                      "gradient.";
+    case SizingTarget::kTableSize:
+        break;
+    }
+    if (!request.table)
+        return text + "No pipe table is chosen.";
+    return text + "Even the largest size of " + request.table->name() +
+           " exceeds the allowed gradient at this flowrate.";
+}
+
+void ApplySizing(FlowCase& flow, SizingTarget target, const SizingAnswer& answer) {
+    if (!answer.found())
+        return;
+    if (target == SizingTarget::kFlowRate) {
+        // The diameter is held: noted first, so the flowrate's edit pairs with it.
+        flow.NoteEdited('D');
+        flow.FlowRate = answer.value;
+        flow.ApplyEdit(kFlowRateRow);
+    } else {
+        ApplyDiameter(flow, answer.value);
+    }
+}
+
+void ApplyDiameter(FlowCase& flow, double diameter) {
+    // The flowrate is held: noted first, so the diameter's edit pairs with it.
+    flow.NoteEdited('Q');
+    flow.Diameter = diameter;
+    flow.ApplyEdit(kDiameterRow);
+}
+
+} // namespace corvel

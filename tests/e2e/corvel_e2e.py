@@ -392,6 +392,42 @@ SCENARIOS = {
 ARGS = None
 
 
+
+def run_scenarios(scenarios, description, extra_tools=()):
+    """The command line of a scenario script: runs the scenario named on it against the corvel
+    program given, on a private display; returns the exit status (SKIP when a tool is missing)."""
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("scenario", choices=sorted(scenarios))
+    parser.add_argument("--corvel", required=True, help="the corvel program to drive")
+    parser.add_argument("--artefacts", required=True, help="folder for screenshots and logs")
+    args = parser.parse_args()
+
+    if os.environ.get("CORVEL_E2E_SKIP"):
+        log(f"SKIPPED: {os.environ['CORVEL_E2E_SKIP']}")
+        return SKIP
+    missing = [tool for tool in list(TOOLS) + list(extra_tools) if shutil.which(tool) is None]
+    if missing:
+        log(f"SKIPPED: the end-to-end tests need {', '.join(missing)} "
+            "(scripts/deps.sh installs them).")
+        return SKIP
+
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    session = None
+    try:
+        session = Session(os.path.abspath(args.corvel), os.path.abspath(args.artefacts))
+        scenarios[args.scenario](session)
+    except Failure as failure:
+        log(f"FAILED: {failure}")
+        if session and session.program and session.program.poll() is None:
+            session.x("import", "-window", "root",
+                      os.path.join(session.artefacts, "failure-screen.png"), check=False)
+        return 1
+    finally:
+        if session:
+            session.close()
+    log("PASSED")
+    return 0
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("scenario", choices=sorted(SCENARIOS))

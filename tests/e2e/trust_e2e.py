@@ -12,16 +12,13 @@ Scenarios:
 Exit status as corvel_e2e.py: 0 passed, 1 failed, 77 skipped.
 """
 
-import argparse
 import os
-import shutil
-import signal
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import corvel_e2e as e2e  # noqa: E402  (the fixture lives beside this file)
-from corvel_e2e import Failure, TIME_SCALE, log, type_flowrate, wait_for  # noqa: E402
+from corvel_e2e import Failure, TIME_SCALE, type_flowrate, wait_for  # noqa: E402
 
 MOODY_TITLE = "^Moody Diagram$"
 
@@ -84,39 +81,6 @@ SCENARIOS = {
 }
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    parser.add_argument("--corvel", required=True, help="the corvel program to drive")
-    parser.add_argument("--artefacts", required=True, help="folder for screenshots and logs")
-    args = parser.parse_args()
-
-    if os.environ.get("CORVEL_E2E_SKIP"):
-        log(f"SKIPPED: {os.environ['CORVEL_E2E_SKIP']}")
-        return e2e.SKIP
-    missing = [tool for tool in e2e.TOOLS if shutil.which(tool) is None]
-    if missing:
-        log(f"SKIPPED: the end-to-end tests need {', '.join(missing)} "
-            "(scripts/deps.sh installs them).")
-        return e2e.SKIP
-
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    session = None
-    try:
-        session = e2e.Session(os.path.abspath(args.corvel), os.path.abspath(args.artefacts))
-        SCENARIOS[args.scenario](session)
-    except Failure as failure:
-        log(f"FAILED: {failure}")
-        if session and session.program and session.program.poll() is None:
-            session.x("import", "-window", "root",
-                      os.path.join(session.artefacts, "failure-screen.png"), check=False)
-        return 1
-    finally:
-        if session:
-            session.close()
-    log("PASSED")
-    return 0
-
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e.run_scenarios(SCENARIOS, __doc__.splitlines()[0]))

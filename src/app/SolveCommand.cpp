@@ -1158,18 +1158,18 @@ void writeNotes(const FlowCase& c, std::string_view who, std::ostream& err) {
 /// Returns nothing for an exact answer, "Pipe Size,<nominal>,<table>\n" for a table's size, or
 /// the words of a failed sizing. Throws UsageError for a bad limit.
 std::optional<std::string> sizeCase(const Options& options, GridCase& gridCase) {
-    const std::string& spec = *options.sizeFor;
-    const std::size_t eq = spec.find('=');
-    const std::string kind = spec.substr(0, std::min(eq, spec.size()));
-    if (eq == spec.npos || (kind != "dp_rate" && kind != "dp_total"))
+    const std::string& request = *options.sizeFor;
+    const std::size_t eq = request.find('=');
+    const std::string kind = request.substr(0, std::min(eq, request.size()));
+    if (eq == request.npos || (kind != "dp_rate" && kind != "dp_total"))
         throw UsageError("option --size-for takes dp_rate=X or dp_total=X, not '" +
-                         printableText(spec) + "'");
+                         printableText(request) + "'");
     double x = 0;
     try {
-        x = readReal(trimmed(std::string_view(spec).substr(eq + 1)));
+        x = readReal(trimmed(std::string_view(request).substr(eq + 1)));
     } catch (const EConvertError&) {
         throw UsageError("the limit of --size-for must be a number, not '" +
-                         printableText(spec.substr(eq + 1)) + "'");
+                         printableText(request.substr(eq + 1)) + "'");
     }
     if (!(x > 0) || !std::isfinite(x))
         throw UsageError("the limit of --size-for must be above 0");

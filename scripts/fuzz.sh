@@ -16,7 +16,12 @@ for target in build-fuzz/fuzz/fuzz_*; do
     corpus=build-fuzz/corpus/$name
     mkdir -p "$corpus"
     echo "== $name"
-    "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" fuzz/seeds/"$name" 2>&1 \
-        | tail -n 3
-    [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "$name found a failure"; exit 1; }
+    log=build-fuzz/$name.log
+    if ! "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix=build-fuzz/ \
+        "$corpus" fuzz/seeds/"$name" >"$log" 2>&1; then
+        grep -v '^#' "$log" | tail -n 40
+        echo "$name found a failure"
+        exit 1
+    fi
+    tail -n 3 "$log"
 done

@@ -13,10 +13,7 @@ Scenarios:
 Exit status: 0 passed, 1 failed, 77 skipped, as corvel_e2e.py.
 """
 
-import argparse
 import os
-import shutil
-import signal
 import subprocess
 import sys
 import time
@@ -65,41 +62,11 @@ def installed_save(session, cmake, build_folder):
         raise Failure(f"The installed corvel wrote {beside} beside itself.")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("scenario", choices=["installed-save"])
-    parser.add_argument("--corvel", required=True, help="the corvel program of the build")
-    parser.add_argument("--artefacts", required=True, help="folder for screenshots and logs")
-    parser.add_argument("--cmake", default="cmake", help="cmake, to install the build")
-    parser.add_argument("--build-folder", required=True, help="the build to install")
-    args = parser.parse_args()
-
-    if os.environ.get("CORVEL_E2E_SKIP"):
-        log(f"SKIPPED: {os.environ['CORVEL_E2E_SKIP']}")
-        return e2e.SKIP
-    missing = [tool for tool in e2e.TOOLS if shutil.which(tool) is None]
-    if missing:
-        log(f"SKIPPED: the end-to-end tests need {', '.join(missing)} "
-            "(scripts/deps.sh installs them).")
-        return e2e.SKIP
-
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    session = None
-    try:
-        session = e2e.Session(os.path.abspath(args.corvel), os.path.abspath(args.artefacts))
-        installed_save(session, args.cmake, os.path.abspath(args.build_folder))
-    except Failure as failure:
-        log(f"FAILED: {failure}")
-        if session and session.program and session.program.poll() is None:
-            session.x("import", "-window", "root",
-                      os.path.join(session.artefacts, "failure-screen.png"), check=False)
-        return 1
-    finally:
-        if session:
-            session.close()
-    log("PASSED")
-    return 0
+SCENARIOS = {
+    "installed-save": lambda session, args: installed_save(session, args.cmake,
+                                                           os.path.abspath(args.build_folder)),
+}
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e.run_scenarios(SCENARIOS, __doc__.splitlines()[0], build_tree=True))

@@ -393,13 +393,18 @@ ARGS = None
 
 
 
-def run_scenarios(scenarios, description, extra_tools=()):
+def run_scenarios(scenarios, description, extra_tools=(), build_tree=False):
     """The command line of a scenario script: runs the scenario named on it against the corvel
-    program given, on a private display; returns the exit status (SKIP when a tool is missing)."""
+    program given, on a private display; returns the exit status (SKIP when a tool is missing).
+    With `build_tree` the script also takes --cmake and --build-folder, and each scenario is
+    called with the parsed arguments after the session."""
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("scenario", choices=sorted(scenarios))
     parser.add_argument("--corvel", required=True, help="the corvel program to drive")
     parser.add_argument("--artefacts", required=True, help="folder for screenshots and logs")
+    if build_tree:
+        parser.add_argument("--cmake", default="cmake", help="cmake, to install the build")
+        parser.add_argument("--build-folder", required=True, help="the build to install")
     args = parser.parse_args()
 
     if os.environ.get("CORVEL_E2E_SKIP"):
@@ -415,7 +420,10 @@ def run_scenarios(scenarios, description, extra_tools=()):
     session = None
     try:
         session = Session(os.path.abspath(args.corvel), os.path.abspath(args.artefacts))
-        scenarios[args.scenario](session)
+        if build_tree:
+            scenarios[args.scenario](session, args)
+        else:
+            scenarios[args.scenario](session)
     except Failure as failure:
         log(f"FAILED: {failure}")
         if session and session.program and session.program.poll() is None:

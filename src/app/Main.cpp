@@ -43,6 +43,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace corvel {
 
@@ -111,6 +112,20 @@ void TMainForm::SetCompanions(TRoughnessForm* roughness, TReportForm* report) {
     roughness_ = roughness;
     report_ = report;
     trust_->setReport(report);
+    // A report that comes after the window's showing catches up with what the window shows.
+    if (report_ && shownBefore_) {
+        report_->OnReportRefresh = [this] { ComposeReport(); };
+        ComposeReport();
+    }
+}
+
+void TMainForm::SetCompanionMaker(std::function<void()> make) {
+    companionMaker_ = std::move(make);
+}
+
+void TMainForm::needCompanions() {
+    if (const std::function<void()> make = std::exchange(companionMaker_, nullptr))
+        make();
 }
 
 void TMainForm::createActions() {
@@ -489,6 +504,7 @@ int TMainForm::PickPipeSize(Variant&) {
 }
 
 int TMainForm::OpenRoughnessGuide(Variant&) {
+    needCompanions();
     if (roughness_ && roughness_->exec() == QDialog::Accepted) {
         Flow.Roughness = roughness_->SelectedRoughness * 0.001;
         ShowInputs();
@@ -535,6 +551,7 @@ void TMainForm::ComposeReport() {
 }
 
 void TMainForm::ReportPreview1Click() {
+    needCompanions();
     SolveActionExecute();
     if (report_) {
         report_->show();

@@ -42,8 +42,13 @@ public:
     ~TMainForm() override;
 
     /// The roughness guide and the report window, made after the main window and living as
-    /// long as the program; the window needs them from its first activation on.
+    /// long as the program. Handed over after the window was shown, the report is composed at
+    /// once and kept up to date from then on.
     void SetCompanions(TRoughnessForm* roughness, TReportForm* report);
+    /// Instead of SetCompanions before showing: `make` makes the companions and hands them over
+    /// with SetCompanions when one of them is first asked for (the roughness guide, the report
+    /// window), so that the window's first paint does not wait for windows no one sees yet.
+    void SetCompanionMaker(std::function<void()> make);
 
     TEntryGrid* IOGrid1 = nullptr;
     QTableWidget* ListView1 = nullptr;
@@ -131,10 +136,13 @@ private:
     /// could not be taken.
     bool commitGridEdit();
     QStringList gridValueTexts() const;
+    /// Makes the companions if a maker was set and they have not been made yet.
+    void needCompanions();
 
     TReportForm* report_ = nullptr;
     TrustController* trust_ = nullptr;
     TRoughnessForm* roughness_ = nullptr;
+    std::function<void()> companionMaker_;
     UnitsController* units_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     std::string programFolder_;

@@ -36,10 +36,17 @@ int main(int argc, char** argv) {
     }
     try {
         corvel::TMainForm mainForm;
-        corvel::TRoughnessForm roughnessForm(&mainForm);
-        corvel::TReportForm reportForm(std::make_shared<corvel::RegistryReportSettings>(),
-                                       &mainForm);
-        mainForm.SetCompanions(&roughnessForm, &reportForm);
+        // The roughness guide and the report window are made when first asked for: no one sees
+        // them at start-up, and the report composed for a hidden window is work the first paint
+        // would wait for.
+        std::unique_ptr<corvel::TRoughnessForm> roughnessForm;
+        std::unique_ptr<corvel::TReportForm> reportForm;
+        mainForm.SetCompanionMaker([&] {
+            roughnessForm = std::make_unique<corvel::TRoughnessForm>(&mainForm);
+            reportForm = std::make_unique<corvel::TReportForm>(
+                std::make_shared<corvel::RegistryReportSettings>(), &mainForm);
+            mainForm.SetCompanions(roughnessForm.get(), reportForm.get());
+        });
         mainForm.show();
         // Ask for the focus too: without a window manager no one else gives it, and the first
         // activation solves again and reports a case that cannot be read or solved.

@@ -315,7 +315,10 @@ void TMainForm::FormCreate() {
     programFolder_ = Shell().ProgramFolder;
     RestoreFormPlacement(*this, false, true);
 
-    const TRegIniFile settings(Shell().SettingsKeyName);
+    // The store opened once for all the window's settings, its controllers' too; nothing is
+    // written, so the update's end only closes it again.
+    TRegIniFile settings(Shell().SettingsKeyName);
+    settings.BeginUpdate();
     for (int col = 0; col < 3; ++col) {
         const int width = settings.ReadInteger(kSettingsSection, "Col" + std::to_string(col),
                                                IOGrid1->ColWidths(col));

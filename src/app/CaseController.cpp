@@ -49,7 +49,8 @@ CaseController::CaseController(TMainForm* form, CommandRunner run)
 
     std::vector<std::string> stored;
     try {
-        const TRegIniFile settings(Shell().SettingsKeyName);
+        TRegIniFile settings(Shell().SettingsKeyName);
+        settings.BeginUpdate(); // one opening of the store for all the reads; nothing is written
         for (std::size_t i = 1; i <= RecentCases::kMax; ++i)
             stored.push_back(settings.ReadString(kRecentSection, "File" + std::to_string(i), ""));
     } catch (const std::exception&) {

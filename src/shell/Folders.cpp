@@ -131,7 +131,8 @@ std::string MakerFolderFor(const std::string& programFolder,
 }
 
 MakerDetails ReadMakerDetails(const std::string& commonFilesFolder) {
-    const TRegIniFile store("Software");
+    TRegIniFile store("Software");
+    store.BeginUpdate(); // one opening of the store for all the reads; nothing is written
     const std::string section = "Kestrone";
     MakerDetails d;
     d.company = store.ReadString(section, "company", "Kestrone");

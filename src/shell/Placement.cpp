@@ -38,7 +38,8 @@ QPoint KeepReachable(QPoint topLeft, QSize screen) {
 }
 
 void RestoreFormPlacement(QWidget& form, bool withVisible, bool withSize) {
-    const TRegIniFile store(Shell().SettingsKeyName);
+    TRegIniFile store(Shell().SettingsKeyName);
+    store.BeginUpdate(); // one opening of the store for all the reads; nothing is written
     const std::string section = form.objectName().toStdString();
     const QPoint present = form.pos();
     QPoint topLeft(store.ReadInteger(section, "Left", present.x()),

@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "chart/MoodyDiagram.h"
 #include "chart/MoodyWindow.h"
+#include "grid/QxEntryGrid.h"
 #include "platform/RegIniFile.h"
 #include "report/QxReporter.h"
 
@@ -31,6 +32,13 @@ constexpr int kValueColumn = 1;
 QColor markColour(NoteSeverity severity) {
     return severity == NoteSeverity::Warning ? QColor(176, 0, 0) : QColor(160, 96, 0);
 }
+
+/// The input rows a solve may derive, with the line bit a note marks each by.
+constexpr std::pair<InputRow, ResultLine> kDerivedRows[] = {
+    {kFlowRateRow, kLineFlowRate},
+    {kVelocityRow, kLineVelocity},
+    {kDiameterRow, kLineDiameter},
+};
 
 std::string_view summaryOf(std::string_view code) {
     for (const NoteKind& kind : kNoteKinds)
@@ -165,6 +173,7 @@ void TrustController::showSolve(bool solved) {
     solved_ = solved;
     notes_ = solved ? form_.Flow.Notes() : std::vector<ValidityNote>{};
     markResults();
+    markInputs();
     followOnDiagram();
 }
 
@@ -174,10 +183,13 @@ void TrustController::markResults() {
         QTableWidgetItem* value = list->item(row, kValueColumn);
         if (!value)
             continue;
+        // Line bits past the thirteen lines stand for input rows, not for the lines that may
+        // follow them in the list.
+        const unsigned bit = row < static_cast<int>(kResultCount) ? 1U << row : 0U;
         QString tip;
         const ValidityNote* worst = nullptr;
         for (const ValidityNote& note : notes_) {
-            if (!(note.lines & (1U << row)))
+            if (!(note.lines & bit))
                 continue;
             if (!tip.isEmpty())
                 tip += QLatin1Char('\n');
@@ -210,6 +222,26 @@ void TrustController::markResults() {
     } else {
         notesPanel_->clear();
         notesPanel_->setToolTip(QString());
+    }
+}
+
+void TrustController::markInputs() {
+    // A derived flowrate, velocity or diameter outside its row's range is marked on the grid row
+    // it shows in, as the results list marks its lines: colour and tooltip, texts unchanged.
+    // Other notes on the velocity (the design hints) stay on the results list.
+    for (const auto& [row, line] : kDerivedRows) {
+        QString tip;
+        const ValidityNote* worst = nullptr;
+        for (const ValidityNote& note : notes_) {
+            if (note.code != "derived-range" || !(note.lines & line))
+                continue;
+            if (!tip.isEmpty())
+                tip += QLatin1Char('\n');
+            tip += QString::fromStdString(note.text);
+            if (!worst || note.severity > worst->severity)
+                worst = &note;
+        }
+        form_.IOGrid1->SetRowMark(row, worst ? markColour(worst->severity) : QColor(), tip);
     }
 }
 

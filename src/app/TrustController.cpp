@@ -40,6 +40,30 @@ constexpr std::pair<InputRow, ResultLine> kDerivedRows[] = {
     {kDiameterRow, kLineDiameter},
 };
 
+/// The mark of one line: the texts of the notes that `marks`, one a line, and the colour of the
+/// most serious of them (invalid for none).
+struct LineMark {
+    QString tip;
+    QColor colour;
+};
+
+template <typename Marks> LineMark markOf(const std::vector<ValidityNote>& notes, Marks marks) {
+    LineMark mark;
+    const ValidityNote* worst = nullptr;
+    for (const ValidityNote& note : notes) {
+        if (!marks(note))
+            continue;
+        if (!mark.tip.isEmpty())
+            mark.tip += QLatin1Char('\n');
+        mark.tip += QString::fromStdString(note.text);
+        if (!worst || note.severity > worst->severity)
+            worst = &note;
+    }
+    if (worst)
+        mark.colour = markColour(worst->severity);
+    return mark;
+}
+
 std::string_view summaryOf(std::string_view code) {
     for (const NoteKind& kind : kNoteKinds)
         if (kind.code == code)
@@ -186,24 +210,15 @@ void TrustController::markResults() {
         // Line bits past the thirteen lines stand for input rows, not for the lines that may
         // follow them in the list.
         const unsigned bit = row < static_cast<int>(kResultCount) ? 1U << row : 0U;
-        QString tip;
-        const ValidityNote* worst = nullptr;
-        for (const ValidityNote& note : notes_) {
-            if (!(note.lines & bit))
-                continue;
-            if (!tip.isEmpty())
-                tip += QLatin1Char('\n');
-            tip += QString::fromStdString(note.text);
-            if (!worst || note.severity > worst->severity)
-                worst = &note;
-        }
+        const LineMark mark =
+            markOf(notes_, [bit](const ValidityNote& note) { return (note.lines & bit) != 0; });
         // Only the colour and the tooltip change: the texts stay as they are, so copying the
         // list gives the same lines with or without notes.
-        if (worst)
-            value->setForeground(markColour(worst->severity));
+        if (mark.colour.isValid())
+            value->setForeground(mark.colour);
         else
             value->setData(Qt::ForegroundRole, QVariant());
-        value->setToolTip(tip);
+        value->setToolTip(mark.tip);
     }
 
     if (!notesPanel_) {
@@ -230,18 +245,10 @@ void TrustController::markInputs() {
     // it shows in, as the results list marks its lines: colour and tooltip, texts unchanged.
     // Other notes on the velocity (the design hints) stay on the results list.
     for (const auto& [row, line] : kDerivedRows) {
-        QString tip;
-        const ValidityNote* worst = nullptr;
-        for (const ValidityNote& note : notes_) {
-            if (note.code != "derived-range" || !(note.lines & line))
-                continue;
-            if (!tip.isEmpty())
-                tip += QLatin1Char('\n');
-            tip += QString::fromStdString(note.text);
-            if (!worst || note.severity > worst->severity)
-                worst = &note;
-        }
-        form_.IOGrid1->SetRowMark(row, worst ? markColour(worst->severity) : QColor(), tip);
+        const LineMark mark = markOf(notes_, [line = line](const ValidityNote& note) {
+            return note.code == "derived-range" && (note.lines & line) != 0;
+        });
+        form_.IOGrid1->SetRowMark(row, mark.colour, mark.tip);
     }
 }
 

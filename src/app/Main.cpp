@@ -273,7 +273,14 @@ void TMainForm::createStatusBar() {
     statusPanels_[0] = new QLabel(StatusBar1);
     statusPanels_[0]->setFixedWidth(120);
     statusPanels_[1] = new QLabel(StatusBar1);
-    statusPanels_[1]->setMinimumWidth(50);
+    // The given pair never gives way to the notes beside it: room for the widest pair.
+    int pairWidth = 50;
+    for (const char* pair : {"QD", "QV", "DV", "DQ", "VQ", "VD"}) {
+        const QString text =
+            qs(FlowCase::QuantityName(pair[0]) + ", " + FlowCase::QuantityName(pair[1]));
+        pairWidth = std::max(pairWidth, statusPanels_[1]->fontMetrics().horizontalAdvance(text));
+    }
+    statusPanels_[1]->setMinimumWidth(pairWidth);
     StatusBar1->addWidget(statusPanels_[0]);
     StatusBar1->addWidget(statusPanels_[1], 1);
 }

@@ -12,6 +12,7 @@
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QStatusBar>
 #include <QTableWidget>
 
@@ -21,6 +22,28 @@
 namespace corvel {
 
 namespace {
+
+/// The status bar's notes panel: it gives way to the given pair when the window is narrow and
+/// cuts its title with "…" instead; the whole note is in its tooltip.
+class NotesLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override {
+        const QSize hint = QLabel::minimumSizeHint();
+        return {std::min(hint.width(), fontMetrics().horizontalAdvance(QStringLiteral("≈ …"))),
+                hint.height()};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(foregroundRole()));
+        const QRect room = contentsRect();
+        painter.drawText(room, int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
 
 const char* const kSection = "Settings";
 const char* const kWaterKey = "WaterModel";
@@ -222,7 +245,7 @@ void TrustController::markResults() {
     }
 
     if (!notesPanel_) {
-        notesPanel_ = new QLabel(form_.StatusBar1);
+        notesPanel_ = new NotesLabel(form_.StatusBar1);
         notesPanel_->setObjectName(QStringLiteral("NotesPanel"));
         form_.StatusBar1->addPermanentWidget(notesPanel_);
     }

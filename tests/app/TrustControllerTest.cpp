@@ -307,6 +307,13 @@ TEST_F(TrustTest, ADerivedValueOutsideItsRowsRangeMarksItsGridRow) {
         EXPECT_EQ(grid.Cells(1, c.row), shown) << "the text stays as the solve left it";
         for (int row = lines; row < lines + 3; ++row)
             EXPECT_TRUE(list->item(row, 1)->toolTip().isEmpty()) << c.name << " " << row;
+        // The long title gives way to the given pair in the window's own size.
+        QApplication::processEvents();
+        for (QLabel* label : form_->StatusBar1->findChildren<QLabel*>())
+            if (label->text() == form_->StatusText(1)) {
+                EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+                    << c.name;
+            }
     }
     // A case back in range clears the mark, and so does a failed solve.
     solve(24, 100, 9);

@@ -2,6 +2,7 @@
 
 #include "app/LinePressureDialog.h"
 #include "app/Main.h"
+#include "app/PipeRunController.h"
 #include "chart/MoodyDiagram.h"
 #include "chart/MoodyWindow.h"
 #include "platform/RegIniFile.h"
@@ -158,6 +159,7 @@ void TrustController::editLinePressure() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     form_.Flow.LinePressure = dialog.pressure();
+    form_.Runs->showInputs(); // the pipe run's Line Pressure row shows the same value
     form_.SolveAction->trigger();
 }
 

@@ -49,9 +49,7 @@ public:
     std::string fileName() const;
     const StoredCase& current() const { return current_; }
     /// The inputs of a named case differ from those in its file.
-    bool modified() const {
-        return named() && !(current_ == saved_ && currentRun_ == savedRun_);
-    }
+    bool modified() const { return named() && !(current_ == saved_ && currentRun_ == savedRun_); }
 
     /// "<base> - name.corvel", with "*" while modified; the base title alone when unnamed.
     std::string title() const;

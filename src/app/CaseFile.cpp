@@ -1,7 +1,7 @@
 #include "app/CaseFile.h"
 
-#include "platform/Errors.h"
 #include "app/SolvePipeRun.h"
+#include "platform/Errors.h"
 #include "platform/PrivateProfile.h"
 #include "units/NumberText.h"
 
@@ -48,7 +48,8 @@ constexpr std::array<RunKey, 5> kRunKeys = {{
     {"Length", &StoredRun::length, kPipeLengthRange, 0},
     {"Rise", &StoredRun::elevationRise, kElevationRiseRange, 0},
     {"PumpEfficiency", &StoredRun::pumpEfficiency, kPumpEfficiencyRange, kDefaultPumpEfficiency},
-    {"LinePressure", &StoredRun::linePressure,
+    {"LinePressure",
+     &StoredRun::linePressure,
      {kRunInputRows[kLinePressureRow - kPipeLengthRow].min,
       kRunInputRows[kLinePressureRow - kPipeLengthRow].max},
      kStandardLinePressure},

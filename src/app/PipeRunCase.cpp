@@ -123,8 +123,9 @@ RunResultRows PipeRunCase::ResultRows(const UnitChoices& units) const {
         const Quantity quantity = ResultQuantity(i);
         std::string value = "0";
         if (solved_)
-            value = i >= kFirstPowerLine && !result_.needsPump ? RunResultText(i, std::numeric_limits<double>::quiet_NaN())
-                                                                : units.text(quantity, values[i]);
+            value = i >= kFirstPowerLine && !result_.needsPump
+                        ? RunResultText(i, std::numeric_limits<double>::quiet_NaN())
+                        : units.text(quantity, values[i]);
         rows[i] = {kRunResultLines[i].caption, value, units.label(quantity)};
     }
     return rows;

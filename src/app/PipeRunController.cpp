@@ -45,9 +45,9 @@ double validated(double value, InputRange range, double fallback) {
 bool EditFittings(FittingSet& set, double, double, QWidget* parent) {
     // Until the fittings editor is in place: the other K alone.
     bool ok = false;
-    const double otherK = QInputDialog::getDouble(
-        parent, QStringLiteral("Fittings"), QStringLiteral("Other K of the run's fittings:"),
-        set.otherK, 0, kMaxFittingsK, 3, &ok);
+    const double otherK = QInputDialog::getDouble(parent, QStringLiteral("Fittings"),
+                                                  QStringLiteral("Other K of the run's fittings:"),
+                                                  set.otherK, 0, kMaxFittingsK, 3, &ok);
     if (ok)
         set.otherK = otherK;
     return ok;
@@ -155,8 +155,7 @@ void PipeRunController::showInputs() {
     for (int row = kPipeLengthRow; row <= kLastRunRow; ++row)
         form_.IOGrid1->SetCells(kValueColumn, row,
                                 qs(texts[static_cast<std::size_t>(row - kPipeLengthRow)]));
-    form_.IOGrid1->SetCells(kUnitColumn, kFittingsRow,
-                            qs(FittingsCountText(run_.Inputs.fittings)));
+    form_.IOGrid1->SetCells(kUnitColumn, kFittingsRow, qs(FittingsCountText(run_.Inputs.fittings)));
 }
 
 void PipeRunController::showResults() {

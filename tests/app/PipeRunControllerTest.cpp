@@ -1,0 +1,222 @@
+#include "app/PipeRunController.h"
+
+#include "app/Main.h"
+#include "app/RoughForm.h"
+#include "grid/QxEntryGrid.h"
+#include "platform/Errors.h"
+#include "report/QxReporter.h"
+#include "shell/Folders.h"
+#include "shell/Startup.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QInputDialog>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace corvel {
+namespace {
+
+const char* const kSettingsKey = "Software\\Kestrone\\corvel-pipe-run-test";
+
+/// A main window with its settings and case file in a folder of the test's own; a modal dialog
+/// that no step expects is closed and reported instead of hanging the run.
+class PipeRunControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        Shell().ProgramFolder = folder_.path().toStdString() + "/";
+        Shell().UserDataFolder = folder_.path().toStdString() + "/";
+        Shell().SettingsKeyName = kSettingsKey;
+        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-pipe-run-test")).clear();
+        previousHook_ =
+            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
+        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && !expectingModal_) {
+                ADD_FAILURE() << "unexpected modal dialog " << modal->objectName().toStdString();
+                modal->close();
+            }
+        });
+        watchdog_.start(200);
+        open();
+    }
+
+    void TearDown() override {
+        watchdog_.stop();
+        form_.reset();
+        SetErrorReportHook(previousHook_);
+        EXPECT_TRUE(errors_.empty()) << errors_.front();
+    }
+
+    void open() {
+        form_ = std::make_unique<TMainForm>();
+        auto* roughness = new TRoughnessForm(form_.get());
+        report_ = new TReportForm(nullptr, form_.get());
+        form_->SetCompanions(roughness, report_);
+        form_->show();
+        form_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    }
+
+    void reopen() {
+        form_->close();
+        form_.reset();
+        open();
+    }
+
+    TEntryGrid& grid() { return *form_->IOGrid1; }
+    QAction& pipeRun() { return *form_->Runs->action(); }
+    QString result(int line) { return form_->ListView1->item(line, 1)->text(); }
+    QString copied() {
+        form_->Copy1->trigger();
+        return QApplication::clipboard()->text();
+    }
+
+    void typeValue(int row, const QString& text) {
+        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, grid().CellRect(1, row).center());
+        QTest::keyClicks(&grid(), text.left(1));
+        QWidget* editor = grid().InplaceEditor();
+        ASSERT_TRUE(editor != nullptr && editor->isVisible()) << "no editor on row " << row;
+        QTest::keyClicks(editor, text.mid(1));
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+
+    QTemporaryDir folder_;
+    std::unique_ptr<TMainForm> form_;
+    TReportForm* report_ = nullptr;
+    std::vector<std::string> errors_;
+    ErrorReportHook previousHook_;
+    QTimer watchdog_;
+    bool expectingModal_ = false;
+};
+
+TEST_F(PipeRunControllerTest, OffByDefaultAndTogglingBackLeavesTheWindowAsItWas) {
+    EXPECT_FALSE(pipeRun().isChecked());
+    const QString before = copied();
+    const int gridHeight = grid().height();
+    const QStringList lines = grid().Lines();
+    ASSERT_EQ(grid().RowCount(), 6);
+    ASSERT_EQ(form_->ListView1->rowCount(), 13);
+
+    pipeRun().trigger();
+    EXPECT_TRUE(pipeRun().isChecked());
+    ASSERT_EQ(grid().RowCount(), 11);
+    EXPECT_EQ(grid().Cells(0, kPipeLengthRow), "Pipe Length");
+    EXPECT_EQ(grid().Cells(0, kFittingsRow), "Fittings");
+    EXPECT_EQ(grid().Cells(1, kFittingsRow), "ΣK 0.00");
+    EXPECT_EQ(grid().Cells(2, kFittingsRow), "no fittings");
+    EXPECT_EQ(grid().Cells(1, kPumpEfficiencyRow), "70.0");
+    EXPECT_EQ(grid().Cells(1, kLinePressureRow), "101.325");
+    ASSERT_EQ(form_->ListView1->rowCount(), 20);
+    EXPECT_EQ(form_->ListView1->item(13, 0)->text(), "Friction Loss");
+    EXPECT_EQ(form_->ListView1->item(19, 0)->text(), "Shaft Power");
+    EXPECT_GT(grid().height(), gridHeight);
+    EXPECT_TRUE(copied().startsWith(before)) << "the run's lines follow today's";
+    EXPECT_EQ(copied().count(QStringLiteral("\r\n")), 20);
+    EXPECT_NE(grid().Field(kDiameterRow)->OnPropEdit, nullptr) << "the diameter keeps its button";
+
+    pipeRun().trigger();
+    EXPECT_EQ(grid().Lines(), lines);
+    EXPECT_EQ(grid().height(), gridHeight);
+    EXPECT_EQ(copied(), before);
+    EXPECT_NE(grid().Field(kRoughnessRow)->OnPropEdit, nullptr);
+}
+
+TEST_F(PipeRunControllerTest, TypedRunSolvesToTheCoresTotalsAndAFallingRunNeedsNoPump) {
+    pipeRun().trigger();
+    form_->Runs->run().Inputs.fittings.setCount(
+        FindFitting("Elbow 90 deg threaded standard r/D=1"), 4);
+    form_->ShowInputs();
+    typeValue(kPipeLengthRow, QStringLiteral("100"));
+    typeValue(kElevationRiseRow, QStringLiteral("10"));
+    form_->SolveAction->trigger();
+    EXPECT_EQ(form_->StatusText(0), "Solved...");
+    EXPECT_EQ(form_->Runs->run().Inputs.length, 100);
+    EXPECT_EQ(result(13), "81.412");
+    EXPECT_EQ(result(16), "189.053");
+    EXPECT_EQ(result(18), "4.537");
+    EXPECT_EQ(grid().Cells(2, kFittingsRow), "4 fittings");
+    EXPECT_EQ(grid().Cells(1, kFittingsRow), "ΣK 2.06");
+
+    typeValue(kElevationRiseRow, QStringLiteral("-100"));
+    form_->SolveAction->trigger();
+    EXPECT_EQ(result(18), "no pump needed");
+    EXPECT_EQ(result(19), "no pump needed");
+}
+
+TEST_F(PipeRunControllerTest, TheViewAndTheRunComeBackAfterARestart) {
+    pipeRun().trigger();
+    typeValue(kPipeLengthRow, QStringLiteral("42.5"));
+    typeValue(kPumpEfficiencyRow, QStringLiteral("55"));
+    reopen();
+    EXPECT_TRUE(pipeRun().isChecked());
+    EXPECT_EQ(grid().Cells(1, kPipeLengthRow), "42.50");
+    EXPECT_EQ(grid().Cells(1, kPumpEfficiencyRow), "55.0");
+    pipeRun().trigger();
+    reopen();
+    EXPECT_FALSE(pipeRun().isChecked());
+    EXPECT_EQ(grid().RowCount(), 6);
+}
+
+TEST_F(PipeRunControllerTest, TheLinePressureRowIsTheSolveMenusLinePressure) {
+    pipeRun().trigger();
+    typeValue(kLinePressureRow, QStringLiteral("250"));
+    EXPECT_EQ(form_->Flow.LinePressure, 250);
+    // Set elsewhere (the Line Pressure dialog), the row follows and a solve keeps it.
+    form_->Flow.LinePressure = 300;
+    form_->Runs->showInputs();
+    form_->SolveAction->trigger();
+    EXPECT_EQ(form_->Flow.LinePressure, 300);
+    EXPECT_EQ(grid().Cells(1, kLinePressureRow), "300.000");
+}
+
+TEST_F(PipeRunControllerTest, TheFittingsButtonOpensTheEditorAndItsAnswerSolves) {
+    pipeRun().trigger();
+    expectingModal_ = true;
+    QTimer::singleShot(100, [] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDoubleValue(2.5);
+        dialog->accept();
+    });
+    QTest::mouseClick(grid().viewport(), Qt::LeftButton, {},
+                      grid().CellRect(1, kFittingsRow).center());
+    ASSERT_NE(grid().PropEdButton(), nullptr);
+    ASSERT_TRUE(grid().PropEdButton()->isVisible());
+    grid().PropEdButton()->click();
+    expectingModal_ = false;
+    EXPECT_EQ(form_->Runs->run().Inputs.fittings.otherK, 2.5);
+    EXPECT_EQ(grid().Cells(1, kFittingsRow), "ΣK 2.50");
+    EXPECT_EQ(grid().Cells(2, kFittingsRow), "other K");
+    EXPECT_EQ(form_->StatusText(0), "Solved...");
+}
+
+TEST_F(PipeRunControllerTest, SavingWithTheRunOffWritesTodaysFileAndWithItOnTheRun) {
+    const QString file = folder_.filePath(QStringLiteral("Corvel.ini"));
+    form_->Save1->trigger();
+    QFile off(file);
+    ASSERT_TRUE(off.open(QIODevice::ReadOnly));
+    EXPECT_EQ(off.readAll(), "[Store]\nQ=0.024000\nd=0.100000\nt=9.000000\nk=0.000030\n");
+    off.close();
+    pipeRun().trigger();
+    typeValue(kPipeLengthRow, QStringLiteral("12"));
+    form_->Save1->trigger();
+    pipeRun().trigger();
+    typeValue(kFlowRateRow, QStringLiteral("30"));
+    form_->Open1->trigger();
+    EXPECT_TRUE(pipeRun().isChecked()) << "a case with a run shows it";
+    EXPECT_EQ(grid().Cells(1, kPipeLengthRow), "12.00");
+    EXPECT_EQ(grid().Cells(1, kFlowRateRow), "24.000");
+}
+
+} // namespace
+} // namespace corvel

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -78,9 +77,10 @@ TEST(PipeRunCase, RowsShowAndReadBackTheRunAndTheLinePressure) {
     run.Inputs.length = 1.0 / 3;
     run.Inputs.fittings.setCount(elbow(), 5);
     const RunTexts texts = run.ShowInputs(flow);
-    EXPECT_EQ(texts, (RunTexts{"0.33", FittingsSumText(run.Inputs.fittings.sumK(
-                                           flow.Reynolds, flow.Diameter)),
-                               "0.00", "70.0", "101.325"}));
+    EXPECT_EQ(
+        texts,
+        (RunTexts{"0.33", FittingsSumText(run.Inputs.fittings.sumK(flow.Reynolds, flow.Diameter)),
+                  "0.00", "70.0", "101.325"}));
     // An unchanged text gives back the value it was made from at full precision.
     run.ReadInputs(texts, flow);
     EXPECT_EQ(run.Inputs.length, 1.0 / 3);
@@ -175,9 +175,8 @@ TEST_F(CaseFileRunTest, RunValuesThatMakeNoSenseTakeTheirDefaultsAndAreListed) {
     EXPECT_TRUE(reading.run->fittings.empty());
     EXPECT_EQ(reading.run->pumpEfficiency, 0.5);
     EXPECT_EQ(reading.run->linePressure, kStandardLinePressure);
-    EXPECT_EQ(reading.fellBack,
-              (std::vector<std::string>{"Run/Fittings", "Run/Length", "Run/Rise",
-                                        "Run/LinePressure", "Run/OtherK"}));
+    EXPECT_EQ(reading.fellBack, (std::vector<std::string>{"Run/Fittings", "Run/Length", "Run/Rise",
+                                                          "Run/LinePressure", "Run/OtherK"}));
     EXPECT_EQ(reading.stored.flowRate, 0.03);
 }
 

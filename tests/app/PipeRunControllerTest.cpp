@@ -133,8 +133,8 @@ TEST_F(PipeRunControllerTest, OffByDefaultAndTogglingBackLeavesTheWindowAsItWas)
 
 TEST_F(PipeRunControllerTest, TypedRunSolvesToTheCoresTotalsAndAFallingRunNeedsNoPump) {
     pipeRun().trigger();
-    form_->Runs->run().Inputs.fittings.setCount(
-        FindFitting("Elbow 90 deg threaded standard r/D=1"), 4);
+    form_->Runs->run().Inputs.fittings.setCount(FindFitting("Elbow 90 deg threaded standard r/D=1"),
+                                                4);
     form_->ShowInputs();
     typeValue(kPipeLengthRow, QStringLiteral("100"));
     typeValue(kElevationRiseRow, QStringLiteral("10"));

@@ -131,4 +131,25 @@ RunResultRows PipeRunCase::ResultRows(const UnitChoices& units) const {
     return rows;
 }
 
+std::vector<ValidityNote> PipeRunCase::Notes(const FlowCase& flow, unsigned firstLine) const {
+    std::vector<ValidityNote> notes;
+    if (!solved_ || !(flow.Density > 0))
+        return notes;
+    // Fittings Loss and every line that adds it up: the total, the head and the two powers.
+    unsigned lines = 0;
+    for (const unsigned line : {1U, 3U, 4U, 5U, 6U})
+        lines |= 1U << (firstLine + line);
+    for (const FittingCount& item : Inputs.fittings.items()) {
+        const double full = item.fitting->fullOpeningVelocity(flow.Density);
+        if (!(flow.Velocity < full))
+            continue;
+        notes.push_back({"check-valve", NoteSeverity::Caution, lines,
+                         formatText("The %s is not fully open at %0.2f m/s: it opens fully from "
+                                    "%0.2f m/s on, and below that its loss is higher than its K "
+                                    "gives.",
+                                    {std::string(item.fitting->name), flow.Velocity, full})});
+    }
+    return notes;
+}
+
 } // namespace corvel

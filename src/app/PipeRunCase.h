@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvel {
 
@@ -63,6 +64,12 @@ public:
     RunResultRows ResultRows(const UnitChoices& units) const;
     /// The quantity whose unit result line `line` (0 to 6) is shown in.
     static Quantity ResultQuantity(std::size_t line);
+
+    /// The notes the run earns at the flow of `flow`: a check valve that the flow does not
+    /// open fully (its K holds only from its full-opening velocity on) marks the fittings
+    /// loss and the totals after it in the results list, whose run lines start at
+    /// `firstLine`. None before a solve.
+    std::vector<ValidityNote> Notes(const FlowCase& flow, unsigned firstLine) const;
 
 private:
     struct ShownInput {

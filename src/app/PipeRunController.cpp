@@ -179,6 +179,12 @@ void PipeRunController::showResults() {
     form_.IOGrid1->SetCells(kValueColumn, kFittingsRow, qs(FittingsSumText(sumK)));
 }
 
+std::vector<ValidityNote> PipeRunController::notes() const {
+    if (!on_)
+        return {};
+    return run_.Notes(form_.Flow, static_cast<unsigned>(kResultCount));
+}
+
 std::optional<StoredRun> PipeRunController::storedRun() const {
     if (!on_)
         return std::nullopt;

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QWidget;
@@ -54,6 +55,9 @@ public:
     /// Computes the run from the flow case's last solve and shows its results and ΣK (nothing
     /// with the view off). Throws what the run's solve throws.
     void showResults();
+
+    /// The notes of the run's last results; none while the run is not shown.
+    std::vector<ValidityNote> notes() const;
 
     /// The run to save with the case: none while the run is not shown, so that the case file
     /// is then exactly as before.

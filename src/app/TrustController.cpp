@@ -53,6 +53,7 @@ QString shortTitleOf(std::string_view code) {
         {"rough-kd", "k/D beyond the chart"},
         {"fast", "Fast flow"},
         {"slow", "Slow flow"},
+        {"check-valve", "Check valve not fully open"},
     };
     for (const auto& [known, title] : titles)
         if (known == code)
@@ -166,6 +167,9 @@ void TrustController::editLinePressure() {
 void TrustController::showSolve(bool solved) {
     solved_ = solved;
     notes_ = solved ? form_.Flow.Notes() : std::vector<ValidityNote>{};
+    if (solved)
+        for (ValidityNote& note : form_.Runs->notes())
+            notes_.push_back(std::move(note));
     markResults();
     followOnDiagram();
 }
@@ -244,6 +248,9 @@ void TrustController::addToReport(ReportContent& content) const {
                             " kPa absolute)";
     // Composed while a solve publishes its results, before showSolve: the case's own notes.
     for (const ValidityNote& note : form_.Flow.Notes())
+        if (NoteIsReported(note))
+            content.notes.push_back(note.text);
+    for (const ValidityNote& note : form_.Runs->notes())
         if (NoteIsReported(note))
             content.notes.push_back(note.text);
 }

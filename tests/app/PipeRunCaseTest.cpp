@@ -99,6 +99,29 @@ TEST(PipeRunCase, RowsShowAndReadBackTheRunAndTheLinePressure) {
     EXPECT_THROW(run.ReadInputs(typed, flow), EConvertError);
 }
 
+TEST(PipeRunCase, ACheckValveBelowItsFullOpeningVelocityEarnsANoteOnTheRunsTotals) {
+    FlowCase flow = solvedDefaultCase();
+    const Fitting& valve = FindFitting("Valve check swing");
+    ASSERT_GT(valve.fullOpeningVelocity(flow.Density), 0);
+    PipeRunCase run;
+    run.Inputs.fittings.setCount(valve, 1);
+    run.Inputs.fittings.setCount(elbow(), 2);
+    EXPECT_TRUE(run.Notes(flow, 13).empty()) << "no notes before a solve";
+    run.Solve(flow);
+    EXPECT_TRUE(run.Notes(flow, 13).empty()) << "3.06 m/s opens the valve fully";
+
+    flow.FlowRate = 0.001; // 0.13 m/s in the 100 mm pipe
+    ASSERT_TRUE(flow.Solve().solved);
+    run.Solve(flow);
+    const std::vector<ValidityNote> notes = run.Notes(flow, 13);
+    ASSERT_EQ(notes.size(), 1U) << "the elbows earn none";
+    EXPECT_EQ(notes[0].code, "check-valve");
+    EXPECT_EQ(notes[0].lines, (1U << 14) | (1U << 16) | (1U << 17) | (1U << 18) | (1U << 19));
+    EXPECT_NE(notes[0].text.find("Valve check swing is not fully open at 0.13 m/s"),
+              std::string::npos)
+        << notes[0].text;
+}
+
 TEST(PipeRunCase, FittingsCountTextSaysHowManyAndWhetherAnOtherKIsSet) {
     FittingSet set;
     EXPECT_EQ(FittingsCountText(set), "no fittings");

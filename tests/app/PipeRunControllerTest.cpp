@@ -153,6 +153,19 @@ TEST_F(PipeRunControllerTest, TypedRunSolvesToTheCoresTotalsAndAFallingRunNeedsN
     EXPECT_EQ(result(19), "no pump needed");
 }
 
+TEST_F(PipeRunControllerTest, ACheckValveTheFlowDoesNotOpenMarksTheFittingsLoss) {
+    pipeRun().trigger();
+    form_->Runs->run().Inputs.fittings.setCount(FindFitting("Valve check swing"), 1);
+    form_->ShowInputs();
+    typeValue(kFlowRateRow, QStringLiteral("1"));
+    form_->SolveAction->trigger();
+    EXPECT_TRUE(form_->ListView1->item(14, 1)->toolTip().contains("not fully open"));
+    EXPECT_TRUE(form_->ListView1->item(13, 1)->toolTip().isEmpty()) << "friction is not marked";
+    typeValue(kFlowRateRow, QStringLiteral("24"));
+    form_->SolveAction->trigger();
+    EXPECT_TRUE(form_->ListView1->item(14, 1)->toolTip().isEmpty());
+}
+
 TEST_F(PipeRunControllerTest, TheViewAndTheRunComeBackAfterARestart) {
     pipeRun().trigger();
     typeValue(kPipeLengthRow, QStringLiteral("42.5"));

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -65,6 +66,21 @@ PipeRunController::PipeRunController(
     connect(action_, &QAction::triggered, this, &PipeRunController::toggled);
 }
 
+bool PipeRunController::eventFilter(QObject* watched, QEvent* event) {
+    if (on_ && watched == form_.IOGrid1 && event->type() == QEvent::KeyPress &&
+        form_.IOGrid1->Row() == kFittingsRow && form_.IOGrid1->Col() == kValueColumn) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool opens = (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) ||
+                           (key->key() == Qt::Key_F4 && key->modifiers() == Qt::NoModifier) ||
+                           (key->key() == Qt::Key_Down && key->modifiers() == Qt::AltModifier);
+        if (opens) {
+            editFittings();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 void PipeRunController::toggled(bool on) {
     const bool ran = runReadingGrid_([this, on] {
         form_.ReadInputs(); // a text that is not a number stops the switch with its error
@@ -111,7 +127,9 @@ void PipeRunController::rebuildGrid() {
     grid->SetLines(lines);
     for (auto& [row, editor] : editors)
         grid->SetPropEditor(row, std::move(editor));
+    grid->removeEventFilter(this);
     if (on_) {
+        grid->installEventFilter(this);
         grid->SetPropEditor(kFittingsRow, [this](Variant&) {
             editFittings();
             return 0;

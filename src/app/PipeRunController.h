@@ -73,6 +73,11 @@ public:
     /// Opens the fittings editor; confirmed fittings are shown and the case solves.
     void editFittings();
 
+protected:
+    /// Space, F4 or Alt+Down on the selected Fittings row opens the fittings editor, as its
+    /// button does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     /// Sets the grid's lines for the view, keeping the rows' property editors.
     void rebuildGrid();

@@ -213,6 +213,41 @@ TEST_F(PipeRunControllerTest, TheFittingsButtonOpensTheEditorAndItsAnswerSolves)
     EXPECT_EQ(form_->StatusText(0), "Solved...");
 }
 
+TEST_F(PipeRunControllerTest, SpaceOnTheFittingsRowOpensTheEditorAndCancelChangesNothing) {
+    pipeRun().trigger();
+    QTest::mouseClick(grid().viewport(), Qt::LeftButton, {},
+                      grid().CellRect(1, kFittingsRow).center());
+    expectingModal_ = true;
+    bool opened = false;
+    QTimer::singleShot(100, [&opened] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        opened = dialog != nullptr;
+        if (dialog)
+            dialog->reject();
+    });
+    QTest::keyClick(&grid(), Qt::Key_Space);
+    expectingModal_ = false;
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(grid().Cells(1, kFittingsRow), "ΣK 0.00");
+    EXPECT_EQ(grid().InplaceEditor() && grid().InplaceEditor()->isVisible(), false)
+        << "the fittings row is not typed into";
+}
+
+TEST_F(PipeRunControllerTest, TheRunsRowsAndResultsFollowTheUnitsPresets) {
+    pipeRun().trigger();
+    typeValue(kPipeLengthRow, QStringLiteral("100"));
+    form_->SolveAction->trigger();
+    form_->findChild<QAction*>(QStringLiteral("UnitsUsAction"))->trigger();
+    EXPECT_EQ(grid().Cells(2, kPipeLengthRow), "ft");
+    EXPECT_EQ(grid().Cells(1, kPipeLengthRow), "328.084");
+    EXPECT_EQ(grid().Cells(2, kLinePressureRow), "Psi");
+    EXPECT_EQ(form_->ListView1->item(13, 2)->text(), "Psi");
+    EXPECT_EQ(form_->ListView1->item(18, 2)->text(), "HP");
+    form_->findChild<QAction*>(QStringLiteral("UnitsSiAction"))->trigger();
+    EXPECT_EQ(grid().Cells(1, kPipeLengthRow), "100.00");
+    EXPECT_EQ(result(13), "81.412");
+}
+
 TEST_F(PipeRunControllerTest, SavingWithTheRunOffWritesTodaysFileAndWithItOnTheRun) {
     const QString file = folder_.filePath(QStringLiteral("Corvel.ini"));
     form_->Save1->trigger();

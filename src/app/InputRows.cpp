@@ -1,7 +1,6 @@
 #include "app/InputRows.h"
 
 #include <charconv>
-#include <string_view>
 
 namespace corvel {
 
@@ -51,8 +50,8 @@ std::optional<Quantity> RowQuantity(int row) {
 }
 
 std::string InputGridLine(const InputRowInfo& row) {
-    // The fittings row: text shown by the program, edited through its button only.
-    if (row.category == UnitCategory::None && std::string_view(row.editFormat) == "%S")
+    // A row of text (the fittings): shown by the program, edited through its button only.
+    if (IsTextFormat(row.editFormat))
         return std::string(row.caption) + "; %S; " + row.units + "; PE";
     return std::string(row.caption) + "; " + row.editFormat + "; " + row.units + "; NPE; " +
            limitText(row.min) + "; " + limitText(row.max);

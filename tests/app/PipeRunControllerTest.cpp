@@ -19,6 +19,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QTimer>
 
 #include <memory>
@@ -151,6 +154,23 @@ TEST_F(PipeRunControllerTest, TypedRunSolvesToTheCoresTotalsAndAFallingRunNeedsN
     form_->SolveAction->trigger();
     EXPECT_EQ(result(18), "no pump needed");
     EXPECT_EQ(result(19), "no pump needed");
+}
+
+TEST_F(PipeRunControllerTest, TheReportListsTheRunsRowsAndResultsAfterTodaysLines) {
+    pipeRun().trigger();
+    typeValue(kPipeLengthRow, QStringLiteral("100"));
+    form_->ReportPreview1->trigger();
+    report_->hide();
+    QTextDocument* document = report_->RichEdit1->document();
+    // 26 lines and the run's five inputs and seven results.
+    ASSERT_EQ(document->blockCount(), 38);
+    EXPECT_EQ(document->findBlockByNumber(8).text(), "Surface Roughness	0.03000	mm");
+    EXPECT_EQ(document->findBlockByNumber(9).text(), "Pipe Length	100.00	m");
+    EXPECT_EQ(document->findBlockByNumber(10).text(), "Fittings	ΣK 0.00	no fittings");
+    EXPECT_EQ(document->findBlockByNumber(13).text(), "Line Pressure	101.325	kPa");
+    EXPECT_EQ(document->findBlockByNumber(28).text(), "Pressure Drop Rate	0.8141	kPa/m");
+    EXPECT_EQ(document->findBlockByNumber(29).text(), "Friction Loss	81.412	kPa");
+    EXPECT_EQ(document->findBlockByNumber(35).text(), "Shaft Power	9.260	kW");
 }
 
 TEST_F(PipeRunControllerTest, ACheckValveTheFlowDoesNotOpenMarksTheFittingsLoss) {

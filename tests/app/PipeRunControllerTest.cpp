@@ -164,13 +164,13 @@ TEST_F(PipeRunControllerTest, TheReportListsTheRunsRowsAndResultsAfterTodaysLine
     QTextDocument* document = report_->RichEdit1->document();
     // 26 lines and the run's five inputs and seven results.
     ASSERT_EQ(document->blockCount(), 38);
-    EXPECT_EQ(document->findBlockByNumber(8).text(), "Surface Roughness	0.03000	mm");
-    EXPECT_EQ(document->findBlockByNumber(9).text(), "Pipe Length	100.00	m");
-    EXPECT_EQ(document->findBlockByNumber(10).text(), "Fittings	ΣK 0.00	no fittings");
-    EXPECT_EQ(document->findBlockByNumber(13).text(), "Line Pressure	101.325	kPa");
-    EXPECT_EQ(document->findBlockByNumber(28).text(), "Pressure Drop Rate	0.8141	kPa/m");
-    EXPECT_EQ(document->findBlockByNumber(29).text(), "Friction Loss	81.412	kPa");
-    EXPECT_EQ(document->findBlockByNumber(35).text(), "Shaft Power	9.260	kW");
+    EXPECT_EQ(document->findBlockByNumber(8).text(), "Surface Roughness\t0.03000\tmm");
+    EXPECT_EQ(document->findBlockByNumber(9).text(), "Pipe Length\t100.00\tm");
+    EXPECT_EQ(document->findBlockByNumber(10).text(), "Fittings\tΣK 0.00\tno fittings");
+    EXPECT_EQ(document->findBlockByNumber(13).text(), "Line Pressure\t101.325\tkPa");
+    EXPECT_EQ(document->findBlockByNumber(28).text(), "Pressure Drop Rate\t0.8141\tkPa/m");
+    EXPECT_EQ(document->findBlockByNumber(29).text(), "Friction Loss\t81.412\tkPa");
+    EXPECT_EQ(document->findBlockByNumber(35).text(), "Shaft Power\t2.791\tkW");
 }
 
 TEST_F(PipeRunControllerTest, ACheckValveTheFlowDoesNotOpenMarksTheFittingsLoss) {

@@ -2,6 +2,7 @@
 
 #include "app/LinePressureDialog.h"
 #include "app/Main.h"
+#include "app/PipeRunController.h"
 #include "chart/MoodyDiagram.h"
 #include "chart/MoodyWindow.h"
 #include "grid/QxEntryGrid.h"
@@ -107,6 +108,7 @@ QString shortTitleOf(std::string_view code) {
         {"rough-kd", "k/D beyond the chart"},
         {"fast", "Fast flow"},
         {"slow", "Slow flow"},
+        {"check-valve", "Check valve not fully open"},
     };
     for (const auto& [known, title] : titles)
         if (known == code)
@@ -213,12 +215,16 @@ void TrustController::editLinePressure() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     form_.Flow.LinePressure = dialog.pressure();
+    form_.Runs->showInputs(); // the pipe run's Line Pressure row shows the same value
     form_.SolveAction->trigger();
 }
 
 void TrustController::showSolve(bool solved) {
     solved_ = solved;
     notes_ = solved ? form_.Flow.Notes() : std::vector<ValidityNote>{};
+    if (solved)
+        for (ValidityNote& note : form_.Runs->notes())
+            notes_.push_back(std::move(note));
     markResults();
     markInputs();
     followOnDiagram();
@@ -304,6 +310,9 @@ void TrustController::addToReport(ReportContent& content) const {
                             " kPa absolute)";
     // Composed while a solve publishes its results, before showSolve: the case's own notes.
     for (const ValidityNote& note : form_.Flow.Notes())
+        if (NoteIsReported(note))
+            content.notes.push_back(note.text);
+    for (const ValidityNote& note : form_.Runs->notes())
         if (NoteIsReported(note))
             content.notes.push_back(note.text);
 }

@@ -131,14 +131,14 @@ RunResultRows PipeRunCase::ResultRows(const UnitChoices& units) const {
     return rows;
 }
 
-std::vector<ValidityNote> PipeRunCase::Notes(const FlowCase& flow, unsigned firstLine) const {
+std::vector<ValidityNote> PipeRunCase::Notes(const FlowCase& flow) const {
     std::vector<ValidityNote> notes;
     if (!solved_ || !(flow.Density > 0))
         return notes;
     // Fittings Loss and every line that adds it up: the total, the head and the two powers.
     unsigned lines = 0;
     for (const unsigned line : {1U, 3U, 4U, 5U, 6U})
-        lines |= 1U << (firstLine + line);
+        lines |= 1U << (kFirstRunLineBit + line);
     for (const FittingCount& item : Inputs.fittings.items()) {
         const double full = item.fitting->fullOpeningVelocity(flow.Density);
         if (!(flow.Velocity < full))

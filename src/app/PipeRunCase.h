@@ -67,9 +67,9 @@ public:
 
     /// The notes the run earns at the flow of `flow`: a check valve that the flow does not
     /// open fully (its K holds only from its full-opening velocity on) marks the fittings
-    /// loss and the totals after it in the results list, whose run lines start at
-    /// `firstLine`. None before a solve.
-    std::vector<ValidityNote> Notes(const FlowCase& flow, unsigned firstLine) const;
+    /// loss and the totals after it (the run's line bits from kFirstRunLineBit on). None
+    /// before a solve.
+    std::vector<ValidityNote> Notes(const FlowCase& flow) const;
 
 private:
     struct ShownInput {

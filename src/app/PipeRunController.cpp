@@ -1,5 +1,7 @@
 #include "app/PipeRunController.h"
 
+#include "dialogs/FittingsDialog.h"
+
 #include "app/LinePressureDialog.h"
 #include "app/Main.h"
 #include "grid/QxEntryGrid.h"
@@ -7,7 +9,6 @@
 
 #include <QAction>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QTableWidget>
 
@@ -43,15 +44,12 @@ double validated(double value, InputRange range, double fallback) {
 
 } // namespace
 
-bool EditFittings(FittingSet& set, double, double, QWidget* parent) {
-    // Until the fittings editor is in place: the other K alone.
-    bool ok = false;
-    const double otherK = QInputDialog::getDouble(parent, QStringLiteral("Fittings"),
-                                                  QStringLiteral("Other K of the run's fittings:"),
-                                                  set.otherK, 0, kMaxFittingsK, 3, &ok);
-    if (ok)
-        set.otherK = otherK;
-    return ok;
+bool EditFittings(FittingSet& set, double reynolds, double diameter, QWidget* parent) {
+    FittingsDialog dialog(set, reynolds, diameter, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    set = dialog.fittings();
+    return true;
 }
 
 PipeRunController::PipeRunController(
@@ -200,7 +198,7 @@ void PipeRunController::showResults() {
 std::vector<ValidityNote> PipeRunController::notes() const {
     if (!on_)
         return {};
-    return run_.Notes(form_.Flow, static_cast<unsigned>(kResultCount));
+    return run_.Notes(form_.Flow);
 }
 
 std::optional<StoredRun> PipeRunController::storedRun() const {

@@ -236,9 +236,14 @@ void TrustController::markResults() {
         QTableWidgetItem* value = list->item(row, kValueColumn);
         if (!value)
             continue;
-        // Line bits past the thirteen lines stand for input rows, not for the lines that may
-        // follow them in the list.
-        const unsigned bit = row < static_cast<int>(kResultCount) ? 1U << row : 0U;
+        // The lines a pipe run adds after the thirteen have bits of their own past the input
+        // rows' bits.
+        const int thirteen = static_cast<int>(kResultCount);
+        const int runLine = row - thirteen;
+        const unsigned bit = row < thirteen ? 1U << row
+                             : runLine < static_cast<int>(kRunResultCount)
+                                 ? 1U << (kFirstRunLineBit + runLine)
+                                 : 0U;
         const LineMark mark =
             markOf(notes_, [bit](const ValidityNote& note) { return (note.lines & bit) != 0; });
         // Only the colour and the tooltip change: the texts stay as they are, so copying the

@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 #include "app/RoughForm.h"
+#include "dialogs/FittingsDialog.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/Errors.h"
 #include "report/QxReporter.h"
@@ -14,8 +15,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QInputDialog>
+#include <QLineEdit>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +26,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 namespace corvel {
@@ -216,9 +219,11 @@ TEST_F(PipeRunControllerTest, TheFittingsButtonOpensTheEditorAndItsAnswerSolves)
     pipeRun().trigger();
     expectingModal_ = true;
     QTimer::singleShot(100, [] {
-        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<FittingsDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        dialog->setDoubleValue(2.5);
+        auto* otherK = dialog->findChild<QLineEdit*>(QStringLiteral("OtherKEdit"));
+        ASSERT_NE(otherK, nullptr);
+        otherK->setText(QStringLiteral("2.5"));
         dialog->accept();
     });
     QTest::mouseClick(grid().viewport(), Qt::LeftButton, {},
@@ -231,6 +236,26 @@ TEST_F(PipeRunControllerTest, TheFittingsButtonOpensTheEditorAndItsAnswerSolves)
     EXPECT_EQ(grid().Cells(1, kFittingsRow), "ΣK 2.50");
     EXPECT_EQ(grid().Cells(2, kFittingsRow), "other K");
     EXPECT_EQ(form_->StatusText(0), "Solved...");
+
+    // Counted fittings join the other K; the row's sum is the set's own at the solved flow.
+    QTimer::singleShot(100, [] {
+        auto* dialog = qobject_cast<FittingsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* elbows = dialog->findChild<QSpinBox*>(QStringLiteral("CountBox0"));
+        ASSERT_NE(elbows, nullptr);
+        elbows->setValue(4);
+        dialog->accept();
+    });
+    expectingModal_ = true;
+    grid().PropEdButton()->click();
+    expectingModal_ = false;
+    const FittingSet& set = form_->Runs->run().Inputs.fittings;
+    EXPECT_EQ(set.count(Fittings()[0]), 4);
+    EXPECT_EQ(grid().Cells(2, kFittingsRow), "4 fittings + K");
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "ΣK %.2f",
+                  set.sumK(form_->Flow.Reynolds, form_->Flow.Diameter));
+    EXPECT_EQ(grid().Cells(1, kFittingsRow).toStdString(), expected);
 }
 
 TEST_F(PipeRunControllerTest, SpaceOnTheFittingsRowOpensTheEditorAndCancelChangesNothing) {
@@ -240,7 +265,7 @@ TEST_F(PipeRunControllerTest, SpaceOnTheFittingsRowOpensTheEditorAndCancelChange
     expectingModal_ = true;
     bool opened = false;
     QTimer::singleShot(100, [&opened] {
-        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<FittingsDialog*>(QApplication::activeModalWidget());
         opened = dialog != nullptr;
         if (dialog)
             dialog->reject();

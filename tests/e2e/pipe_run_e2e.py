@@ -12,6 +12,13 @@ Scenarios:
                         Pressure Drop is corvel-solve's for --length 100 --fittings "…*4"
                         --elevation 10. File > Save writes the length and rise into the run.
 
+    elbows-from-the-editor
+                        From the designed case: Alt+V, P shows the pipe run; Space on the
+                        Fittings row opens the fittings editor, whose filter finds the standard
+                        threaded 90° elbow, Down enters the list and 4 Enter counts four of them
+                        and closes it. 100 and 10 typed into Pipe Length and Elevation Rise, F9,
+                        Edit > Copy: the copied run results are corvel-solve's for the same run.
+
 Exit status as corvel_e2e.py: 0 passed, 1 failed, 77 skipped.
 """
 
@@ -64,6 +71,62 @@ def copy_lines(session, window, count, previous, when):
     raise Failure(f"{when}: the clipboard holds {session.clipboard()!r}, not {count} lines.")
 
 
+def expect_solve_run(session, program, copied):
+    """The copied run results equal corvel-solve's for 100 m, the four elbows and 10 m rise."""
+    solve = os.path.join(os.path.dirname(os.path.realpath(program)), "corvel-solve")
+    expected = values(subprocess.run(
+        [solve, "--length", "100", "--fittings", ELBOWS, "--elevation", "10"],
+        check=True, stdout=subprocess.PIPE, text=True).stdout.replace("\n", "\r\n"))
+    for caption in ["Total Pressure Drop", "Friction Loss", "Fittings Loss", "Static Pressure"]:
+        if copied.get(caption) != expected.get(caption):
+            raise Failure(f"{caption}: the window copied {copied.get(caption)!r}, corvel-solve "
+                          f"prints {expected.get(caption)!r}.")
+    log(f"Total Pressure Drop,{copied['Total Pressure Drop']} as corvel-solve prints it.")
+
+
+def type_length_and_rise(session):
+    """From the Pipe Length row: 100 into it and 10 into Elevation Rise, then F9."""
+    session.x("xdotool", "type", "--delay", "60", "100")
+    session.keys("Return", "Down", "Down")
+    session.x("xdotool", "type", "--delay", "60", "10")
+    session.keys("Return", "F9")
+    time.sleep(0.3 * TIME_SCALE)
+
+
+def elbows_from_the_editor(session):
+    program = session.corvel
+    window = session.start()
+    toggle_pipe_run(session, window)
+    copy_lines(session, window, 20, None, "with the pipe run shown")
+
+    # The flowrate's value cell, then Down to the Fittings row (row 7) and Space on it.
+    cell_x, cell_y = e2e.FLOWRATE_VALUE_CELL
+    session.x("xdotool", "mousemove", "--window", str(window), str(cell_x), str(cell_y),
+              "click", "1")
+    session.keys(*["Down"] * 6)
+    session.keys("space")
+    editor = wait_for("the fittings editor to open",
+                      lambda: (session.visible_windows("^Fittings$") or [None])[0], 10)
+    session.x("xdotool", "type", "--delay", "40", "90 threaded standard")
+    time.sleep(0.3 * TIME_SCALE)
+    session.keys("Down")
+    session.x("xdotool", "type", "--delay", "60", "4")
+    time.sleep(0.2 * TIME_SCALE)
+    session.screenshot(editor, "fittings-editor.png")
+    session.keys("Return")
+    wait_for("the fittings editor to close",
+             lambda: not session.visible_windows("^Fittings$"), 10)
+    log("The fittings editor counted four standard threaded 90° elbows from the keyboard.")
+
+    session.x("xdotool", "windowfocus", "--sync", str(window))
+    session.keys("Up")
+    type_length_and_rise(session)
+    session.screenshot(window, "pipe-run-editor.png")
+    copied = values(copy_lines(session, window, 20, None, "after the editor and the run"))
+    expect_solve_run(session, program, copied)
+    session.exit_through_file_menu(window)
+
+
 def run_from_keyboard(session):
     case = os.path.join(session.home, "run.corvel")
     with open(case, "w", encoding="utf-8") as file:
@@ -92,23 +155,11 @@ def run_from_keyboard(session):
     session.x("xdotool", "mousemove", "--window", str(window), str(cell_x), str(cell_y),
               "click", "1")
     session.keys(*["Down"] * 5)
-    session.x("xdotool", "type", "--delay", "60", "100")
-    session.keys("Return", "Down", "Down")
-    session.x("xdotool", "type", "--delay", "60", "10")
-    session.keys("Return", "F9")
-    time.sleep(0.3 * TIME_SCALE)
+    type_length_and_rise(session)
     session.screenshot(window, "pipe-run.png")
     copied = values(copy_lines(session, window, 20, None, "after typing the run"))
 
-    solve = os.path.join(os.path.dirname(os.path.realpath(program)), "corvel-solve")
-    expected = values(subprocess.run(
-        [solve, "--length", "100", "--fittings", ELBOWS, "--elevation", "10"],
-        check=True, stdout=subprocess.PIPE, text=True).stdout.replace("\n", "\r\n"))
-    for caption in ["Total Pressure Drop", "Friction Loss", "Fittings Loss", "Static Pressure"]:
-        if copied.get(caption) != expected.get(caption):
-            raise Failure(f"{caption}: the window copied {copied.get(caption)!r}, corvel-solve "
-                          f"prints {expected.get(caption)!r}.")
-    log(f"Total Pressure Drop,{copied['Total Pressure Drop']} as corvel-solve prints it.")
+    expect_solve_run(session, program, copied)
 
     # File > Save writes the named case with its run, so closing asks nothing.
     session.x("xdotool", "windowfocus", "--sync", str(window))
@@ -126,7 +177,10 @@ def run_from_keyboard(session):
     session.exit_through_file_menu(window)
 
 
-SCENARIOS = {"run-from-keyboard": run_from_keyboard}
+SCENARIOS = {
+    "run-from-keyboard": run_from_keyboard,
+    "elbows-from-the-editor": elbows_from_the_editor,
+}
 
 
 if __name__ == "__main__":

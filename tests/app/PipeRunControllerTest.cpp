@@ -1,13 +1,11 @@
 #include "app/PipeRunController.h"
 
+#include "MainWindowFixture.h"
 #include "app/Main.h"
-#include "app/RoughForm.h"
 #include "dialogs/FittingsDialog.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/Errors.h"
 #include "report/QxReporter.h"
-#include "shell/Folders.h"
-#include "shell/Startup.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +14,8 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
-#include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -27,82 +23,21 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <memory>
 
 namespace corvel {
 namespace {
 
-const char* const kSettingsKey = "Software\\Kestrone\\corvel-pipe-run-test";
-
 /// A main window with its settings and case file in a folder of the test's own; a modal dialog
 /// that no step expects is closed and reported instead of hanging the run.
-class PipeRunControllerTest : public ::testing::Test {
+class PipeRunControllerTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        Shell().ProgramFolder = folder_.path().toStdString() + "/";
-        Shell().UserDataFolder = folder_.path().toStdString() + "/";
-        Shell().SettingsKeyName = kSettingsKey;
-        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-pipe-run-test")).clear();
-        previousHook_ =
-            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
-        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
-            if (QWidget* modal = QApplication::activeModalWidget(); modal && !expectingModal_) {
-                ADD_FAILURE() << "unexpected modal dialog " << modal->objectName().toStdString();
-                modal->close();
-            }
-        });
-        watchdog_.start(200);
-        open();
-    }
+    PipeRunControllerTest() : MainWindowFixture("corvel-pipe-run-test", {.errorsFail = true}) {}
 
-    void TearDown() override {
-        watchdog_.stop();
-        form_.reset();
-        SetErrorReportHook(previousHook_);
-        EXPECT_TRUE(errors_.empty()) << errors_.front();
-    }
-
-    void open() {
-        form_ = std::make_unique<TMainForm>();
-        auto* roughness = new TRoughnessForm(form_.get());
-        report_ = new TReportForm(nullptr, form_.get());
-        form_->SetCompanions(roughness, report_);
-        form_->show();
-        form_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    }
-
-    void reopen() {
-        form_->close();
-        form_.reset();
-        open();
-    }
-
-    TEntryGrid& grid() { return *form_->IOGrid1; }
     QAction& pipeRun() { return *form_->Runs->action(); }
-    QString result(int line) { return form_->ListView1->item(line, 1)->text(); }
     QString copied() {
         form_->Copy1->trigger();
         return QApplication::clipboard()->text();
     }
-
-    void typeValue(int row, const QString& text) {
-        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, grid().CellRect(1, row).center());
-        QTest::keyClicks(&grid(), text.left(1));
-        QWidget* editor = grid().InplaceEditor();
-        ASSERT_TRUE(editor != nullptr && editor->isVisible()) << "no editor on row " << row;
-        QTest::keyClicks(editor, text.mid(1));
-        QTest::keyClick(editor, Qt::Key_Return);
-    }
-
-    QTemporaryDir folder_;
-    std::unique_ptr<TMainForm> form_;
-    TReportForm* report_ = nullptr;
-    std::vector<std::string> errors_;
-    ErrorReportHook previousHook_;
-    QTimer watchdog_;
-    bool expectingModal_ = false;
 };
 
 TEST_F(PipeRunControllerTest, OffByDefaultAndTogglingBackLeavesTheWindowAsItWas) {

@@ -2,17 +2,15 @@
 // them, and the report's PDF export with its diagram page.
 
 #include "app/TrustController.h"
+#include "MainWindowFixture.h"
 #include "app/LinePressureDialog.h"
 #include "app/Main.h"
-#include "app/RoughForm.h"
 #include "chart/MoodyDiagram.h"
 #include "chart/MoodyWindow.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/Errors.h"
 #include "platform/RegIniFile.h"
 #include "report/QxReporter.h"
-#include "shell/Folders.h"
-#include "shell/Startup.h"
 #include "units/QxFmtEdit.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +22,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -35,7 +31,6 @@
 #include <QTimer>
 
 #include <cmath>
-#include <memory>
 #include <numbers>
 #include <ostream>
 #include <set>
@@ -43,53 +38,11 @@
 namespace corvel {
 namespace {
 
-const char* const kSettingsKey = "Software\\Kestrone\\corvel-trust-test";
-
-class TrustTest : public ::testing::Test {
+class TrustTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        Shell().ProgramFolder = folder_.path().toStdString() + "/";
-        Shell().UserDataFolder = folder_.path().toStdString() + "/";
-        Shell().SettingsKeyName = kSettingsKey;
-        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-trust-test")).clear();
-        previousHook_ =
-            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
-        watchdog_.setInterval(200);
-        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
-            if (QWidget* modal = QApplication::activeModalWidget(); modal && !expectingModal_) {
-                ADD_FAILURE() << "unexpected modal dialog " << modal->objectName().toStdString();
-                modal->close();
-            }
-        });
-        watchdog_.start();
-        open();
-    }
-
-    void TearDown() override {
-        watchdog_.stop();
-        form_.reset();
-        SetErrorReportHook(previousHook_);
-        EXPECT_TRUE(errors_.empty()) << errors_.front();
-    }
-
-    void open() {
-        form_ = std::make_unique<TMainForm>();
-        report_ = new TReportForm(nullptr, form_.get());
-        form_->SetCompanions(new TRoughnessForm(form_.get()), report_);
-        form_->show();
-        form_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    }
-
-    void reopen() {
-        form_->close();
-        form_.reset();
-        open();
-    }
+    TrustTest() : MainWindowFixture("corvel-trust-test", {.errorsFail = true}) {}
 
     TrustController& trust() { return *form_->Trust(); }
-    QString result(int row) { return form_->ListView1->item(row, 1)->text(); }
 
     /// Solves flowrate [l/s] in diameter [mm] at temperature [°C] through the window.
     void solve(double flowLps, double diameterMm, double temperature) {
@@ -117,14 +70,6 @@ protected:
     }
 
     QStringList reportLines() { return report_->RichEdit1->toPlainText().split(QLatin1Char('\n')); }
-
-    QTemporaryDir folder_;
-    std::unique_ptr<TMainForm> form_;
-    TReportForm* report_ = nullptr;
-    std::vector<std::string> errors_;
-    ErrorReportHook previousHook_;
-    QTimer watchdog_;
-    bool expectingModal_ = false;
 };
 
 TEST_F(TrustTest, SolveIsAMenuWhoseFirstItemIsTheSolveActionOnF9) {
@@ -162,7 +107,7 @@ TEST_F(TrustTest, StoredChoicesThatMakeNoSenseCountAsMissing) {
     form_->close();
     form_.reset();
     {
-        TRegIniFile settings(kSettingsKey);
+        TRegIniFile settings(settingsKey());
         settings.WriteString("Settings", "WaterModel", "Steam tables");
         settings.WriteFloat("Settings", "LinePressure", -5);
     }

@@ -1,6 +1,7 @@
 #include "app/CaseController.h"
 
 #include "app/Main.h"
+#include "app/PipeRunController.h"
 #include "platform/RegIniFile.h"
 #include "shell/Folders.h"
 #include "shell/Startup.h"
@@ -81,7 +82,7 @@ void CaseController::setBaseTitle(const QString& title) {
 }
 
 void CaseController::inputsChanged() {
-    document_.setCurrent(StoredCase::Of(form_->Flow));
+    document_.setCurrent(StoredCase::Of(form_->Flow), form_->Runs->storedRun());
     showTitle();
 }
 
@@ -93,7 +94,7 @@ bool CaseController::saveNamed() {
 }
 
 void CaseController::fixedFileOpened() {
-    document_.detach(StoredCase::Of(form_->Flow));
+    document_.detach(StoredCase::Of(form_->Flow), form_->Runs->storedRun());
     showTitle();
 }
 
@@ -126,8 +127,9 @@ void CaseController::newCase() {
     if (!maySwitchAway())
         return;
     StoredCase().ApplyTo(form_->Flow);
+    form_->Runs->applyRun(std::nullopt);
     form_->ShowInputs();
-    document_.detach(StoredCase::Of(form_->Flow));
+    document_.detach(StoredCase::Of(form_->Flow), form_->Runs->storedRun());
     showTitle();
     form_->SolveActionExecute();
 }
@@ -165,7 +167,8 @@ void CaseController::load(const QString& path) {
     const std::string file = absolutePath(path);
     const CaseReading reading = CaseFile(file).ReadCase(); // a file that is no case stops here
     reading.stored.ApplyTo(form_->Flow);
-    document_.attach(file, reading.stored);
+    form_->Runs->applyRun(reading.run);
+    document_.attach(file, reading.stored, reading.run);
     form_->ShowInputs();
     remember(file);
     const QString name = qs(document_.fileName());
@@ -185,8 +188,9 @@ void CaseController::load(const QString& path) {
 
 void CaseController::writeTo(const std::string& path) {
     const StoredCase stored = StoredCase::Of(form_->Flow);
-    CaseFile(path).Write(stored);
-    document_.attach(path, stored);
+    const std::optional<StoredRun> run = form_->Runs->storedRun();
+    CaseFile(path).Write(stored, run);
+    document_.attach(path, stored, run);
     remember(path);
     showTitle();
     showMessage(QStringLiteral("Case saved in ") + qs(path));

@@ -4,16 +4,21 @@
 
 namespace corvel {
 
-void CaseDocument::attach(std::string path, const StoredCase& saved) {
+void CaseDocument::attach(std::string path, const StoredCase& saved,
+                          const std::optional<StoredRun>& run) {
     path_ = std::move(path);
     saved_ = saved;
     current_ = saved;
+    savedRun_ = run;
+    currentRun_ = run;
 }
 
-void CaseDocument::detach(const StoredCase& current) {
+void CaseDocument::detach(const StoredCase& current, const std::optional<StoredRun>& run) {
     path_.clear();
     saved_ = current;
     current_ = current;
+    savedRun_ = run;
+    currentRun_ = run;
 }
 
 std::string CaseDocument::fileName() const {

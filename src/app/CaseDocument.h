@@ -12,6 +12,7 @@
 #include "app/CaseFile.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,11 +31,16 @@ public:
 
     /// The case now belongs to the file at `path`, whose inputs are `saved` (it was just read
     /// from or written to that file); the current inputs are the saved ones.
-    void attach(std::string path, const StoredCase& saved);
+    /// `run` is the pipe run saved with them, if any.
+    void attach(std::string path, const StoredCase& saved,
+                const std::optional<StoredRun>& run = std::nullopt);
     /// The case belongs to no file any more (File > New, or the fixed file opened).
-    void detach(const StoredCase& current);
-    /// The inputs as the window holds them now.
-    void setCurrent(const StoredCase& current) { current_ = current; }
+    void detach(const StoredCase& current, const std::optional<StoredRun>& run = std::nullopt);
+    /// The inputs as the window holds them now, with the pipe run it shows.
+    void setCurrent(const StoredCase& current, const std::optional<StoredRun>& run = std::nullopt) {
+        current_ = current;
+        currentRun_ = run;
+    }
 
     bool named() const { return !path_.empty(); }
     /// The named case file's full path; empty for the unnamed case.
@@ -43,7 +49,7 @@ public:
     std::string fileName() const;
     const StoredCase& current() const { return current_; }
     /// The inputs of a named case differ from those in its file.
-    bool modified() const { return named() && !(current_ == saved_); }
+    bool modified() const { return named() && !(current_ == saved_ && currentRun_ == savedRun_); }
 
     /// "<base> - name.corvel", with "*" while modified; the base title alone when unnamed.
     std::string title() const;
@@ -55,6 +61,8 @@ private:
     std::string path_;
     StoredCase saved_;
     StoredCase current_;
+    std::optional<StoredRun> savedRun_;
+    std::optional<StoredRun> currentRun_;
 };
 
 /// The most recently used case files, newest first, each once, at most kMax of them.

@@ -1,5 +1,6 @@
 #include "app/CaseFile.h"
 
+#include "app/SolvePipeRun.h"
 #include "platform/Errors.h"
 #include "platform/PrivateProfile.h"
 #include "units/NumberText.h"
@@ -17,6 +18,8 @@ namespace corvel {
 namespace {
 
 constexpr const char* kSection = "Store";
+constexpr const char* kRunSection = "Run";
+constexpr const char* kFittingsKey = "Fittings";
 
 /// The keys of the file with the input row each value belongs to.
 struct StoredKey {
@@ -32,6 +35,82 @@ constexpr std::array<StoredKey, 4> kStoredKeys = {{
     {"t", kTemperatureRow, &StoredCase::temperature, kDefaultTemperature},
     {"k", kRoughnessRow, &StoredCase::roughness, kDefaultRoughness},
 }};
+
+/// The run's numeric keys with the range each value must lie in.
+struct RunKey {
+    const char* key;
+    double StoredRun::*field;
+    InputRange range;
+    double fallback;
+};
+
+constexpr std::array<RunKey, 5> kRunKeys = {{
+    {"Length", &StoredRun::length, kPipeLengthRange, 0},
+    {"Rise", &StoredRun::elevationRise, kElevationRiseRange, 0},
+    {"PumpEfficiency", &StoredRun::pumpEfficiency, kPumpEfficiencyRange, kDefaultPumpEfficiency},
+    {"LinePressure",
+     &StoredRun::linePressure,
+     {kRunInputRows[kLinePressureRow - kPipeLengthRow].min,
+      kRunInputRows[kLinePressureRow - kPipeLengthRow].max},
+     kStandardLinePressure},
+    {"OtherK", nullptr, {0, kMaxFittingsK}, 0},
+}};
+
+double& runValue(StoredRun& run, const RunKey& key) {
+    return key.field ? run.*key.field : run.fittings.otherK;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+/// Section names match without regard to case, as every read of the file does.
+bool hasSection(const ProfileText& profile, std::string_view section) {
+    const std::vector<std::string> sections = profile.sectionNames();
+    return std::any_of(sections.begin(), sections.end(),
+                       [section](const auto& name) { return sameName(name, section); });
+}
+
+/// The run of section "Run"; none without the section. A value that is missing, no number, out
+/// of its range, or fittings that cannot be read take the default and are listed in `fellBack`.
+std::optional<StoredRun> readRun(const ProfileText& profile, std::vector<std::string>* fellBack) {
+    if (!hasSection(profile, kRunSection))
+        return std::nullopt;
+    StoredRun run;
+    const auto fallBack = [fellBack](const char* key) {
+        if (fellBack)
+            fellBack->push_back(std::string(kRunSection) + "/" + key);
+    };
+    std::string text;
+    if (profile.find(kRunSection, kFittingsKey, text)) {
+        try {
+            run.fittings = FittingSet::parse(text);
+        } catch (const Exception&) {
+            fallBack(kFittingsKey);
+        }
+    }
+    for (const RunKey& key : kRunKeys) {
+        if (!profile.find(kRunSection, key.key, text)) {
+            fallBack(key.key);
+            continue;
+        }
+        double value = key.fallback;
+        try {
+            value = readReal(text);
+        } catch (const EConvertError&) {
+            value = NAN;
+        }
+        if (std::isfinite(value) && key.range.contains(value)) {
+            runValue(run, key) = value;
+        } else {
+            fallBack(key.key);
+        }
+    }
+    return run;
+}
 
 bool withinRow(double value, int row) {
     const InputRowInfo& info = kInputRows[static_cast<std::size_t>(row - 1)];
@@ -151,16 +230,7 @@ CaseReading ParseCaseText(std::string text, const std::string& path) {
     if (!plainText(text))
         throw NotACaseFile(notACase + "it holds binary data.");
     const ProfileText profile(std::move(text));
-    // Section names match without regard to case, as every read of the file does.
-    const std::vector<std::string> sections = profile.sectionNames();
-    const bool hasSection = std::any_of(sections.begin(), sections.end(), [](const auto& name) {
-        return std::equal(name.begin(), name.end(), std::string_view(kSection).begin(),
-                          std::string_view(kSection).end(), [](char a, char b) {
-                              return std::tolower(static_cast<unsigned char>(a)) ==
-                                     std::tolower(static_cast<unsigned char>(b));
-                          });
-    });
-    if (!hasSection)
+    if (!hasSection(profile, kSection))
         throw NotACaseFile(notACase + "it has no [Store] section.");
     CaseReading reading;
     for (const StoredKey& key : kStoredKeys) {
@@ -182,15 +252,37 @@ CaseReading ParseCaseText(std::string text, const std::string& path) {
             reading.fellBack.emplace_back(key.key);
         }
     }
+    reading.run = readRun(profile, &reading.fellBack);
     return reading;
 }
 
-void CaseFile::Write(const StoredCase& stored) const {
+std::optional<StoredRun> CaseFile::ReadRun() const {
+    std::string text;
+    switch (ReadProfileFile(path_, text)) {
+    case ProfileFileRead::Missing:
+        return std::nullopt;
+    case ProfileFileRead::Refused:
+        throw Exception("Unable to read " + path_);
+    case ProfileFileRead::Read:
+        break;
+    }
+    return readRun(ProfileText(std::move(text)), nullptr);
+}
+
+void CaseFile::Write(const StoredCase& stored, const std::optional<StoredRun>& run) const {
     const bool written = UpdateProfileFile(path_, [&](ProfileText& profile) {
         for (const StoredKey& key : kStoredKeys)
             // Six decimals at least, as the file has always had, and more where a value needs
             // them to come back exactly (a roughness of 0.0003 mm would otherwise return as 0).
             if (!profile.setValue(kSection, key.key, exactFixedText(stored.*key.field, 6)))
+                return false;
+        if (!run)
+            return true;
+        StoredRun written = *run;
+        if (!profile.setValue(kRunSection, kFittingsKey, written.fittings.text()))
+            return false;
+        for (const RunKey& key : kRunKeys)
+            if (!profile.setValue(kRunSection, key.key, exactFixedText(runValue(written, key), 6)))
                 return false;
         return true;
     });

@@ -6,8 +6,14 @@
 // exactly. One read checks every value against its input row; one write replaces the file with
 // all four keys at once, so that a kill at any moment leaves the old case or the new one.
 // Any path will do: the fixed "Corvel.ini" of the File menu is one of them.
+//
+// A case with a pipe run also has a section "Run": "Length" and "Rise" (m), "Fittings" (their
+// text form, "Valve gate standard beta=1*2;…"), "OtherK", "PumpEfficiency" (a fraction) and
+// "LinePressure" (kPa absolute), with the same digits rule. Versions that know no pipe run read
+// section "Store" only and leave the section alone.
 
 #include "app/FlowCase.h"
+#include "pipes/PipeRun.h"
 
 #include "platform/Errors.h"
 
@@ -20,6 +26,17 @@ namespace corvel {
 
 /// The name of the case file of the File menu.
 inline constexpr const char* kCaseFileName = "Corvel.ini";
+
+/// The pipe run a case file keeps, in base units, with the line pressure of the case.
+struct StoredRun {
+    double length = 0;                              ///< m
+    double elevationRise = 0;                       ///< m
+    double pumpEfficiency = kDefaultPumpEfficiency; ///< fraction
+    FittingSet fittings;                            ///< with their other K
+    double linePressure = kStandardLinePressure;    ///< kPa absolute
+
+    bool operator==(const StoredRun&) const = default;
+};
 
 /// The four inputs a case file keeps, in base units.
 struct StoredCase {
@@ -51,7 +68,9 @@ public:
 /// because they were missing or out of their row's range.
 struct CaseReading {
     StoredCase stored;
-    std::vector<std::string> fellBack; ///< in the order Q, d, t, k
+    std::vector<std::string> fellBack; ///< in the order Q, d, t, k, then the run's keys
+    /// The pipe run, when the file has a section "Run".
+    std::optional<StoredRun> run;
 };
 
 /// The largest file taken for a case: a case of four keys is a few hundred bytes, and later
@@ -80,10 +99,15 @@ public:
     /// that is missing or out of range takes its default and is listed. Never writes the file.
     CaseReading ReadCase() const;
 
-    /// Writes the four keys of `stored` in one replacement of the file, keeping every other line
-    /// of it. Throws Exception "Unable to write to <file>" when that fails; the old file is then
-    /// unchanged.
-    void Write(const StoredCase& stored) const;
+    /// The pipe run of the file's section "Run"; none when the file or the section is missing.
+    /// A value that is missing, no number or out of its range takes its default, as do fittings
+    /// that cannot be read. Throws as Read does.
+    std::optional<StoredRun> ReadRun() const;
+
+    /// Writes the four keys of `stored`, and the section "Run" when there is a `run`, in one
+    /// replacement of the file, keeping every other line of it. Throws Exception "Unable to
+    /// write to <file>" when that fails; the old file is then unchanged.
+    void Write(const StoredCase& stored, const std::optional<StoredRun>& run = std::nullopt) const;
 
 private:
     std::string path_;

@@ -18,7 +18,9 @@ SizingProblem SizingProblemOf(const FlowCase& flow, double gradient) {
 }
 
 SizingAnswer SizeCase(const FlowCase& flow, const CaseSizing& request) {
-    const SizingProblem problem = SizingProblemOf(flow, request.gradient);
+    SizingProblem problem = SizingProblemOf(flow, request.gradient);
+    problem.limitKind = request.limitKind;
+    problem.run = request.run;
     switch (request.target) {
     case SizingTarget::kFlowRate:
         return FindFlowRate(problem, flow.Diameter);
@@ -40,22 +42,26 @@ std::string SizingFailureMessage(const SizingAnswer& answer, const CaseSizing& r
         return {};
     // The outcome's own words first, then why, as a sentence.
     const std::string text = std::string(answer.failureText()) + "\n";
-    if (!(request.gradient > 0) || !std::isfinite(request.gradient))
+    const bool total = request.limitKind == SizingLimitKind::kTotalPressureDrop;
+    const std::string limit = total ? "total pressure drop" : "gradient";
+    if (!total && (!(request.gradient > 0) || !std::isfinite(request.gradient)))
         return text + "The allowed pressure gradient must be a number above zero.";
+    if (total && !std::isfinite(request.gradient))
+        return text + "The allowed total pressure drop must be a number.";
     switch (request.target) {
     case SizingTarget::kFlowRate:
-        return text + "No flowrate from 0.01 to 5000 l/s reaches the allowed gradient in this "
-                      "diameter.";
+        return text + "No flowrate from 0.01 to 5000 l/s reaches the allowed " + limit +
+               " in this diameter.";
     case SizingTarget::kDiameter:
-        return text + "No diameter from 0.1 to 5000 mm keeps this flowrate within the allowed "
-                      "gradient.";
+        return text + "No diameter from 0.1 to 5000 mm keeps this flowrate within the allowed " +
+               limit + ".";
     case SizingTarget::kTableSize:
         break;
     }
     if (!request.table)
         return text + "No pipe table is chosen.";
-    return text + "Even the largest size of " + request.table->name() +
-           " exceeds the allowed gradient at this flowrate.";
+    return text + "Even the largest size of " + request.table->name() + " exceeds the allowed " +
+           limit + " at this flowrate.";
 }
 
 void ApplySizing(FlowCase& flow, SizingTarget target, const SizingAnswer& answer) {

@@ -21,8 +21,11 @@ enum class SizingTarget {
 
 struct CaseSizing {
     SizingTarget target = SizingTarget::kDiameter;
-    double gradient = 0;              ///< allowed pressure gradient [Pa/m]
+    double gradient = 0;              ///< allowed pressure gradient [Pa/m], or total drop [Pa]
     const PipeTable* table = nullptr; ///< for kTableSize
+    /// What `gradient` limits: the pressure gradient, or the total pressure drop of `run`.
+    SizingLimitKind limitKind = SizingLimitKind::kPressureGradient;
+    PipeRunInputs run{}; ///< the run whose total drop is limited
 };
 
 /// The sizing problem of the case: its temperature, roughness, water model and line pressure

@@ -4,6 +4,7 @@
 #include "app/CaseController.h"
 #include "app/CaseFile.h"
 #include "app/PipeController.h"
+#include "app/PipeRunController.h"
 #include "app/RoughForm.h"
 #include "app/TrustController.h"
 #include "app/UnitsController.h"
@@ -168,6 +169,9 @@ void TMainForm::createActions() {
     Cases = new CaseController(this, [this](const std::function<void()>& command) {
         return run(CommandKind::ReadsGrid, command);
     });
+    Runs = new PipeRunController(*this, [this](const std::function<void()>& command) {
+        return run(CommandKind::ReadsGrid, command);
+    });
 }
 
 void TMainForm::createMenus() {
@@ -181,6 +185,9 @@ void TMainForm::createMenus() {
     file->addAction(ExitAction);
     QMenu* edit = MainMenu1->addMenu(QStringLiteral("&Edit"));
     edit->addAction(Copy1);
+    QMenu* view = MainMenu1->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("ViewMenu"));
+    view->addAction(Runs->action());
     QMenu* solve = MainMenu1->addMenu(QStringLiteral("&Solve"));
     solve->addAction(SolveAction);
     trust_->addSolveMenuItems(solve);
@@ -288,7 +295,14 @@ void TMainForm::createStatusBar() {
     statusPanels_[0] = new QLabel(StatusBar1);
     statusPanels_[0]->setFixedWidth(120);
     statusPanels_[1] = new QLabel(StatusBar1);
-    statusPanels_[1]->setMinimumWidth(50);
+    // The given pair never gives way to the notes beside it: room for the widest pair.
+    int pairWidth = 50;
+    for (const char* pair : {"QD", "QV", "DV", "DQ", "VQ", "VD"}) {
+        const QString text =
+            qs(FlowCase::QuantityName(pair[0]) + ", " + FlowCase::QuantityName(pair[1]));
+        pairWidth = std::max(pairWidth, statusPanels_[1]->fontMetrics().horizontalAdvance(text));
+    }
+    statusPanels_[1]->setMinimumWidth(pairWidth);
     StatusBar1->addWidget(statusPanels_[0]);
     StatusBar1->addWidget(statusPanels_[1], 1);
 }
@@ -333,6 +347,7 @@ void TMainForm::FormCreate() {
         .ApplyTo(Flow);
     trust_->readSettings(settings);
     units_->readSettings(settings);
+    Runs->readSettings(settings);
 
     const std::string program = RunningProgramPath();
     std::string fileVersion = "1.0.0.0";
@@ -365,7 +380,7 @@ void TMainForm::FormActivate() {
 
 QStringList TMainForm::gridValueTexts() const {
     QStringList texts;
-    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+    for (int row = kFlowRateRow; row < IOGrid1->RowCount(); ++row)
         texts << IOGrid1->Cells(kValueColumn, row);
     return texts;
 }
@@ -410,6 +425,7 @@ void TMainForm::FormClose() {
         settings.WriteFloat(kSettingsSection, "k", Flow.Roughness);
         trust_->writeSettings(settings);
         units_->writeSettings(settings);
+        Runs->writeSettings(settings);
         settings.EndUpdate();
     } catch (const std::exception&) {
         // The settings store could not be written; the program is closing all the same.
@@ -467,12 +483,14 @@ void TMainForm::ReadInputs() {
     for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
         texts[static_cast<std::size_t>(row - 1)] = IOGrid1->Cells(kValueColumn, row).toStdString();
     Flow.ReadInputs(texts);
+    Runs->readInputs();
 }
 
 void TMainForm::ShowInputs() {
     const InputTexts texts = Flow.ShowInputs();
     for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
         IOGrid1->SetCells(kValueColumn, row, qs(texts[static_cast<std::size_t>(row - 1)]));
+    Runs->showInputs();
     setStatus(0, QStringLiteral("Modified..."));
     setStatus(1, qs(Flow.GivenPairText()));
     Cases->inputsChanged();
@@ -522,14 +540,16 @@ void TMainForm::ShowResults() {
         ListView1->item(i, 1)->setText(qs(rows[static_cast<std::size_t>(i)].value));
         ListView1->item(i, 2)->setText(qs(rows[static_cast<std::size_t>(i)].units));
     }
+    Runs->showResults();
 }
 
 void TMainForm::Copy1Click() {
-    ResultRows rows;
-    for (int i = 0; i < ListView1->rowCount() && i < static_cast<int>(kResultCount); ++i)
-        rows[static_cast<std::size_t>(i)] = {ListView1->item(i, 0)->text().toStdString(),
-                                             ListView1->item(i, 1)->text().toStdString(),
-                                             ListView1->item(i, 2)->text().toStdString()};
+    // The thirteen lines, and the pipe run's after them while it is shown.
+    std::vector<ResultRow> rows;
+    for (int i = 0; i < ListView1->rowCount(); ++i)
+        rows.push_back({ListView1->item(i, 0)->text().toStdString(),
+                        ListView1->item(i, 1)->text().toStdString(),
+                        ListView1->item(i, 2)->text().toStdString()});
     QApplication::clipboard()->setText(qs(ClipboardText(rows)));
 }
 
@@ -573,6 +593,7 @@ void TMainForm::Open1Click() {
         return;
     }
     stored->ApplyTo(Flow);
+    Runs->applyRun(caseFile.ReadRun());
     ShowInputs();
     Cases->fixedFileOpened();
     StatusBar1->showMessage(QStringLiteral("Case opened from ") + qs(caseFile.path()), 5000);
@@ -583,7 +604,7 @@ void TMainForm::Save1Click() {
     if (Cases->saveNamed())
         return;
     const CaseFile caseFile(CaseFileName());
-    caseFile.Write(StoredCase::Of(Flow));
+    caseFile.Write(StoredCase::Of(Flow), Runs->storedRun());
     StatusBar1->showMessage(QStringLiteral("Case saved in ") + qs(caseFile.path()), 5000);
 }
 

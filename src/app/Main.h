@@ -23,6 +23,7 @@ namespace corvel {
 
 class CaseController;
 class PipeController;
+class PipeRunController;
 class TAboutBoxDlg;
 class TEntryGrid;
 class TReportForm;
@@ -67,6 +68,8 @@ public:
     CaseController* Cases = nullptr;
     /// The "Pipe" menu: sizing for a pressure gradient and the standard pipe sizes.
     PipeController* Pipes = nullptr;
+    /// "View > Pipe Run": the run's rows and results, its fittings and its part of the case.
+    PipeRunController* Runs = nullptr;
 
     /// The flow case the window shows.
     FlowCase Flow;

@@ -2,6 +2,7 @@
 
 #include "app/CaseSizing.h"
 #include "app/Main.h"
+#include "app/PipeRunController.h"
 #include "dialogs/PipeTableDialog.h"
 #include "dialogs/SizingDialog.h"
 #include "pipes/PipeTables.h"
@@ -64,11 +65,24 @@ void PipeController::SizeForPressureDrop() {
     // The gradient offered is that of the case as the grid now holds it, solved on a copy so
     // an edit since the last solve counts; a case that cannot solve offers the last result.
     FlowCase trial = form_.Flow;
-    const double gradient = trial.Solve().solved ? trial.PressureDrop : form_.Flow.PressureDrop;
+    const bool trialSolved = trial.Solve().solved;
+    const double gradient = trialSolved ? trial.PressureDrop : form_.Flow.PressureDrop;
     if (!sizing_)
         sizing_ = new SizingDialog(&form_);
     const std::string keyName = Shell().SettingsKeyName;
     sizing_->SetCase(form_.Flow, gradient * 1000, ReadPipeTableSetting(keyName));
+    if (form_.Runs->isOn()) {
+        // With the pipe run shown, the run's own total drop is offered as the limit.
+        PipeRunCase run = form_.Runs->run();
+        double total = 0;
+        try {
+            run.Solve(trialSolved ? trial : form_.Flow);
+            total = run.Result().totalPressureDrop;
+        } catch (const std::exception&) {
+            // a run that cannot be computed offers nothing
+        }
+        sizing_->SetRun(run.Inputs, total);
+    }
     if (sizing_->exec() != QDialog::Accepted)
         return;
     const SizingAnswer& answer = sizing_->Answer();
@@ -77,20 +91,23 @@ void PipeController::SizeForPressureDrop() {
     form_.SolveActionExecute();
 
     QString text;
+    const QString limit = sizing_->LimitKind() == SizingLimitKind::kTotalPressureDrop
+                              ? QStringLiteral("total pressure drop")
+                              : QStringLiteral("pressure gradient");
     switch (sizing_->Target()) {
     case SizingTarget::kFlowRate:
-        text = QStringLiteral("The flowrate was sized for the allowed pressure gradient.");
+        text = QStringLiteral("The flowrate was sized for the allowed %1.").arg(limit);
         break;
     case SizingTarget::kDiameter:
-        text = QStringLiteral("The diameter was sized for the allowed pressure gradient.");
+        text = QStringLiteral("The diameter was sized for the allowed %1.").arg(limit);
         break;
     case SizingTarget::kTableSize:
         WritePipeTableSetting(keyName, sizing_->Table().name());
-        text = QStringLiteral("%1 size %2 (%3 inside) meets the allowed pressure gradient.")
+        text = QStringLiteral("%1 size %2 (%3 inside) meets the allowed %4.")
                    .arg(QString::fromStdString(sizing_->Table().name()),
                         QString::fromUtf8(answer.size->nominal.data(),
                                           static_cast<qsizetype>(answer.size->nominal.size())),
-                        millimetres(answer.size->insideDiameter));
+                        millimetres(answer.size->insideDiameter), limit);
         break;
     }
     if (answer.inJump)

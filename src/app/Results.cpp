@@ -117,7 +117,7 @@ ResultRows MakeResultRows(const FlowCase& flowCase) {
     return rows;
 }
 
-std::string ClipboardText(const ResultRows& rows) {
+std::string ClipboardText(std::span<const ResultRow> rows) {
     std::string text;
     for (const ResultRow& row : rows) {
         text += row.caption;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace corvel {
@@ -46,6 +47,6 @@ std::array<double, kResultCount> ResultValues(const FlowCase& flowCase);
 std::string RegimeName(int regime);
 
 /// caption,value,units per row, each line ending in CR LF.
-std::string ClipboardText(const ResultRows& rows);
+std::string ClipboardText(std::span<const ResultRow> rows);
 
 } // namespace corvel

@@ -887,7 +887,10 @@ struct Options {
 std::pair<Quantity, int> parseUnitOption(std::string_view value) {
     const std::size_t eq = value.find('=');
     const std::string_view name = value.substr(0, std::min(eq, value.size()));
-    const std::optional<Quantity> quantity = FindQuantity(name);
+    // The pipe run's quantities are the window's: corvel-solve prints the run in kPa, m and kW.
+    std::optional<Quantity> quantity = FindQuantity(name);
+    if (quantity && static_cast<int>(*quantity) >= kCaseQuantityCount)
+        quantity.reset();
     if (!quantity) {
         std::string known;
         for (const QuantityInfo& info : Quantities())

@@ -2,8 +2,10 @@
 
 #include "app/LinePressureDialog.h"
 #include "app/Main.h"
+#include "app/PipeRunController.h"
 #include "chart/MoodyDiagram.h"
 #include "chart/MoodyWindow.h"
+#include "grid/QxEntryGrid.h"
 #include "platform/RegIniFile.h"
 #include "report/QxReporter.h"
 
@@ -11,6 +13,7 @@
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QStatusBar>
 #include <QTableWidget>
 
@@ -21,6 +24,28 @@ namespace corvel {
 
 namespace {
 
+/// The status bar's notes panel: it gives way to the given pair when the window is narrow and
+/// cuts its title with "…" instead; the whole note is in its tooltip.
+class NotesLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override {
+        const QSize hint = QLabel::minimumSizeHint();
+        return {std::min(hint.width(), fontMetrics().horizontalAdvance(QStringLiteral("≈ …"))),
+                hint.height()};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(foregroundRole()));
+        const QRect room = contentsRect();
+        painter.drawText(room, int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
+
 const char* const kSection = "Settings";
 const char* const kWaterKey = "WaterModel";
 const char* const kLinePressureKey = "LinePressure";
@@ -30,6 +55,37 @@ constexpr int kValueColumn = 1;
 /// it is less accurate or merely a design hint.
 QColor markColour(NoteSeverity severity) {
     return severity == NoteSeverity::Warning ? QColor(176, 0, 0) : QColor(160, 96, 0);
+}
+
+/// The input rows a solve may derive, with the line bit a note marks each by.
+constexpr std::pair<InputRow, ResultLine> kDerivedRows[] = {
+    {kFlowRateRow, kLineFlowRate},
+    {kVelocityRow, kLineVelocity},
+    {kDiameterRow, kLineDiameter},
+};
+
+/// The mark of one line: the texts of the notes that `marks`, one a line, and the colour of the
+/// most serious of them (invalid for none).
+struct LineMark {
+    QString tip;
+    QColor colour;
+};
+
+template <typename Marks> LineMark markOf(const std::vector<ValidityNote>& notes, Marks marks) {
+    LineMark mark;
+    const ValidityNote* worst = nullptr;
+    for (const ValidityNote& note : notes) {
+        if (!marks(note))
+            continue;
+        if (!mark.tip.isEmpty())
+            mark.tip += QLatin1Char('\n');
+        mark.tip += QString::fromStdString(note.text);
+        if (!worst || note.severity > worst->severity)
+            worst = &note;
+    }
+    if (worst)
+        mark.colour = markColour(worst->severity);
+    return mark;
 }
 
 std::string_view summaryOf(std::string_view code) {
@@ -52,6 +108,7 @@ QString shortTitleOf(std::string_view code) {
         {"rough-kd", "k/D beyond the chart"},
         {"fast", "Fast flow"},
         {"slow", "Slow flow"},
+        {"check-valve", "Check valve not fully open"},
     };
     for (const auto& [known, title] : titles)
         if (known == code)
@@ -158,13 +215,18 @@ void TrustController::editLinePressure() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     form_.Flow.LinePressure = dialog.pressure();
+    form_.Runs->showInputs(); // the pipe run's Line Pressure row shows the same value
     form_.SolveAction->trigger();
 }
 
 void TrustController::showSolve(bool solved) {
     solved_ = solved;
     notes_ = solved ? form_.Flow.Notes() : std::vector<ValidityNote>{};
+    if (solved)
+        for (ValidityNote& note : form_.Runs->notes())
+            notes_.push_back(std::move(note));
     markResults();
+    markInputs();
     followOnDiagram();
 }
 
@@ -174,28 +236,27 @@ void TrustController::markResults() {
         QTableWidgetItem* value = list->item(row, kValueColumn);
         if (!value)
             continue;
-        QString tip;
-        const ValidityNote* worst = nullptr;
-        for (const ValidityNote& note : notes_) {
-            if (!(note.lines & (1U << row)))
-                continue;
-            if (!tip.isEmpty())
-                tip += QLatin1Char('\n');
-            tip += QString::fromStdString(note.text);
-            if (!worst || note.severity > worst->severity)
-                worst = &note;
-        }
+        // The lines a pipe run adds after the thirteen have bits of their own past the input
+        // rows' bits.
+        const int thirteen = static_cast<int>(kResultCount);
+        const int runLine = row - thirteen;
+        const unsigned bit = row < thirteen ? 1U << row
+                             : runLine < static_cast<int>(kRunResultCount)
+                                 ? 1U << (kFirstRunLineBit + runLine)
+                                 : 0U;
+        const LineMark mark =
+            markOf(notes_, [bit](const ValidityNote& note) { return (note.lines & bit) != 0; });
         // Only the colour and the tooltip change: the texts stay as they are, so copying the
         // list gives the same lines with or without notes.
-        if (worst)
-            value->setForeground(markColour(worst->severity));
+        if (mark.colour.isValid())
+            value->setForeground(mark.colour);
         else
             value->setData(Qt::ForegroundRole, QVariant());
-        value->setToolTip(tip);
+        value->setToolTip(mark.tip);
     }
 
     if (!notesPanel_) {
-        notesPanel_ = new QLabel(form_.StatusBar1);
+        notesPanel_ = new NotesLabel(form_.StatusBar1);
         notesPanel_->setObjectName(QStringLiteral("NotesPanel"));
         form_.StatusBar1->addPermanentWidget(notesPanel_);
     }
@@ -210,6 +271,18 @@ void TrustController::markResults() {
     } else {
         notesPanel_->clear();
         notesPanel_->setToolTip(QString());
+    }
+}
+
+void TrustController::markInputs() {
+    // A derived flowrate, velocity or diameter outside its row's range is marked on the grid row
+    // it shows in, as the results list marks its lines: colour and tooltip, texts unchanged.
+    // Other notes on the velocity (the design hints) stay on the results list.
+    for (const auto& [row, line] : kDerivedRows) {
+        const LineMark mark = markOf(notes_, [line = line](const ValidityNote& note) {
+            return note.code == "derived-range" && (note.lines & line) != 0;
+        });
+        form_.IOGrid1->SetRowMark(row, mark.colour, mark.tip);
     }
 }
 
@@ -242,6 +315,9 @@ void TrustController::addToReport(ReportContent& content) const {
                             " kPa absolute)";
     // Composed while a solve publishes its results, before showSolve: the case's own notes.
     for (const ValidityNote& note : form_.Flow.Notes())
+        if (NoteIsReported(note))
+            content.notes.push_back(note.text);
+    for (const ValidityNote& note : form_.Runs->notes())
         if (NoteIsReported(note))
             content.notes.push_back(note.text);
 }

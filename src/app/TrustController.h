@@ -59,8 +59,9 @@ public:
     /// Writes them into the store (inside the window's single update).
     void writeSettings(TRegIniFile& settings) const;
 
-    /// Shows what the last solve earns: the marks on the results list, the most serious note
-    /// in the status bar and the point on the Moody diagram; a failed solve clears them.
+    /// Shows what the last solve earns: the marks on the results list and on a derived input
+    /// row, the most serious note in the status bar and the point on the Moody diagram; a
+    /// failed solve clears them.
     void showSolve(bool solved);
     /// Adds the water-property line (IAPWS choice only) and the reported notes to a report.
     void addToReport(ReportContent& content) const;
@@ -84,6 +85,7 @@ public:
 private:
     void chooseWater(WaterModel model);
     void markResults();
+    void markInputs();
     void followOnDiagram();
 
     TMainForm& form_;

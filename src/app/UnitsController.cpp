@@ -2,6 +2,7 @@
 
 #include "app/InputRows.h"
 #include "app/Main.h"
+#include "app/PipeRunController.h"
 #include "dialogs/UnitsDialog.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/RegIniFile.h"
@@ -94,6 +95,7 @@ bool UnitsController::choose(const UnitChoices& units) {
         for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
             form_.IOGrid1->SetCells(kValueColumn, row,
                                     qs(texts[static_cast<std::size_t>(row - 1)]));
+        form_.Runs->showInputs();
         form_.ShowResults();
         form_.ComposeReport();
     });
@@ -136,28 +138,38 @@ bool UnitsController::eventFilter(QObject* watched, QEvent* event) {
     TEntryGrid* grid = form_.IOGrid1;
     if (watched == grid->viewport() && menuEvent->reason() == QContextMenuEvent::Mouse) {
         const QPoint cell = grid->MouseCoord(menuEvent->pos().x(), menuEvent->pos().y());
-        if (cell.x() == kUnitColumn && cell.y() >= kFlowRateRow && cell.y() <= kRoughnessRow) {
-            popUp(InputQuantity(cell.y()), menuEvent->globalPos());
+        if (const std::optional<Quantity> quantity = rowQuantity(cell.y());
+            cell.x() == kUnitColumn && quantity) {
+            popUp(*quantity, menuEvent->globalPos());
             return true;
         }
     } else if (watched == grid && menuEvent->reason() != QContextMenuEvent::Mouse) {
         // From the keyboard: the units of the selected row, below its Units cell.
         const int row = grid->Row();
-        if (row >= kFlowRateRow && row <= kRoughnessRow) {
+        if (const std::optional<Quantity> quantity = rowQuantity(row)) {
             const QRect rect = grid->CellRect(kUnitColumn, row);
-            popUp(InputQuantity(row), grid->viewport()->mapToGlobal(rect.bottomLeft()));
+            popUp(*quantity, grid->viewport()->mapToGlobal(rect.bottomLeft()));
             return true;
         }
     } else if (watched == form_.ListView1->viewport()) {
         const int line = form_.ListView1->rowAt(menuEvent->pos().y());
-        if (line >= 0)
-            if (const std::optional<Quantity> quantity =
-                    ResultQuantity(static_cast<std::size_t>(line))) {
-                popUp(*quantity, menuEvent->globalPos());
-                return true;
-            }
+        std::optional<Quantity> quantity;
+        if (line >= static_cast<int>(kResultCount))
+            quantity = PipeRunCase::ResultQuantity(static_cast<std::size_t>(line) - kResultCount);
+        else if (line >= 0)
+            quantity = ResultQuantity(static_cast<std::size_t>(line));
+        if (quantity) {
+            popUp(*quantity, menuEvent->globalPos());
+            return true;
+        }
     }
     return QObject::eventFilter(watched, event);
+}
+
+std::optional<Quantity> UnitsController::rowQuantity(int row) const {
+    if (row < kFlowRateRow || row >= form_.IOGrid1->Lines().size())
+        return std::nullopt;
+    return RowQuantity(row);
 }
 
 void UnitsController::popUp(Quantity quantity, const QPoint& globalPos) {
@@ -168,7 +180,7 @@ void UnitsController::popUp(Quantity quantity, const QPoint& globalPos) {
 
 void UnitsController::updateGridLines() {
     TEntryGrid* grid = form_.IOGrid1;
-    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
+    for (int row = kFlowRateRow; row < grid->Lines().size(); ++row) {
         const QString line = qs(InputGridLine(row, form_.Flow.Units));
         if (row < grid->Lines().size() && grid->Lines().at(row) != line)
             grid->SetLine(row, line);

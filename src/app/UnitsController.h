@@ -11,6 +11,7 @@
 #include <QObject>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -67,6 +68,8 @@ private:
     void updateGridLines();
     void updatePresetChecks();
     void popUp(Quantity quantity, const QPoint& globalPos);
+    /// The quantity of a grid row the grid now shows; none for another row or a fixed unit.
+    std::optional<Quantity> rowQuantity(int row) const;
 
     TMainForm& form_;
     std::function<bool(const std::function<void()>&)> runReadingGrid_;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -45,7 +46,19 @@ SizingDialog::SizingDialog(QWidget* parent) : QDialog(parent) {
     GradientEdit->installEventFilter(this);
     auto* gradientLabel = new QLabel(QStringLiteral("&Allowed pressure gradient:"), this);
     gradientLabel->setBuddy(GradientEdit);
+    gradientLabel_ = gradientLabel;
     auto* unitLabel = new QLabel(QStringLiteral("kPa/m"), this);
+    unitLabel_ = unitLabel;
+    LimitBox = new QComboBox(this);
+    LimitBox->setObjectName(QStringLiteral("LimitBox"));
+    LimitBox->addItem(QStringLiteral("Pressure gradient"));
+    LimitBox->addItem(QStringLiteral("Total pressure drop of the run"));
+    LimitBox->hide();
+    auto* limitLabel = new QLabel(QStringLiteral("&Limit:"), this);
+    limitLabel->setBuddy(LimitBox);
+    limitLabel->hide();
+    connect(LimitBox, &QComboBox::currentIndexChanged, this, [this] { showLimit(); });
+    limitLabel_ = limitLabel;
 
     FlowRateButton = new QRadioButton(QStringLiteral("&Flowrate for the current diameter"), this);
     FlowRateButton->setObjectName(QStringLiteral("FlowRateButton"));
@@ -82,9 +95,11 @@ SizingDialog::SizingDialog(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* limit = new QGridLayout;
-    limit->addWidget(gradientLabel, 0, 0);
-    limit->addWidget(GradientEdit, 0, 1);
-    limit->addWidget(unitLabel, 0, 2);
+    limit->addWidget(limitLabel, 0, 0);
+    limit->addWidget(LimitBox, 0, 1, 1, 2);
+    limit->addWidget(gradientLabel, 1, 0);
+    limit->addWidget(GradientEdit, 1, 1);
+    limit->addWidget(unitLabel, 1, 2);
     auto* find = new QGroupBox(QStringLiteral("Find"), this);
     auto* findLayout = new QVBoxLayout(find);
     findLayout->addWidget(FlowRateButton);
@@ -101,12 +116,39 @@ SizingDialog::SizingDialog(QWidget* parent) : QDialog(parent) {
 void SizingDialog::SetCase(const FlowCase& flow, double gradient, const std::string& tableName) {
     flow_ = flow;
     TableBox->setCurrentIndex(std::max(0, TableBox->findText(QString::fromStdString(tableName))));
-    shownGradient_ = gradient;
-    GradientEdit->SetValue(gradient / kPascalsPerKilopascal);
-    shownGradientText_ = GradientEdit->text();
-    GradientEdit->DoEnter();
+    offeredGradient_ = gradient;
+    SetRun(std::nullopt);
+}
+
+void SizingDialog::SetRun(const std::optional<PipeRunInputs>& run, double totalDrop) {
+    run_ = run;
+    offeredTotal_ = totalDrop;
+    LimitBox->setVisible(run.has_value());
+    limitLabel_->setVisible(run.has_value());
+    {
+        const QSignalBlocker blocker(LimitBox);
+        // With a run the whole run's drop is what the user is after.
+        LimitBox->setCurrentIndex(run ? 1 : 0);
+    }
+    showLimit();
     MessageLabel->clear();
     answer_ = unanswered();
+}
+
+bool SizingDialog::totalChosen() const {
+    return run_.has_value() && LimitBox->currentIndex() == 1;
+}
+
+void SizingDialog::showLimit() {
+    const bool total = totalChosen();
+    gradientLabel_->setText(total ? QStringLiteral("&Allowed total pressure drop:")
+                                  : QStringLiteral("&Allowed pressure gradient:"));
+    unitLabel_->setText(total ? QStringLiteral("kPa") : QStringLiteral("kPa/m"));
+    shownGradient_ = total ? offeredTotal_ : offeredGradient_;
+    GradientEdit->SetFormat(total ? "%0.3f" : "%0.4f");
+    GradientEdit->SetValue(shownGradient_ / kPascalsPerKilopascal);
+    shownGradientText_ = GradientEdit->text();
+    GradientEdit->DoEnter();
 }
 
 const PipeTable& SizingDialog::Table() const {
@@ -132,9 +174,14 @@ void SizingDialog::Size() {
                       : DiameterButton->isChecked() ? SizingTarget::kDiameter
                                                     : SizingTarget::kTableSize;
     request_.table = &Table();
+    request_.limitKind =
+        totalChosen() ? SizingLimitKind::kTotalPressureDrop : SizingLimitKind::kPressureGradient;
+    request_.run = run_.value_or(PipeRunInputs{});
     if (std::isnan(request_.gradient)) {
         answer_ = unanswered();
-        MessageLabel->setText(QStringLiteral("The allowed pressure gradient is not a number."));
+        MessageLabel->setText(
+            totalChosen() ? QStringLiteral("The allowed total pressure drop is not a number.")
+                          : QStringLiteral("The allowed pressure gradient is not a number."));
         GradientEdit->setFocus();
         return;
     }

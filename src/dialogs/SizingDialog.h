@@ -10,6 +10,7 @@
 
 #include <QDialog>
 
+#include <optional>
 #include <string>
 
 class QComboBox;
@@ -30,17 +31,24 @@ public:
     /// Loads the case to size, the gradient to offer [Pa/m] (kept at full precision while its
     /// text is unchanged) and the table to offer (the first one for an unknown name).
     void SetCase(const FlowCase& flow, double gradient, const std::string& tableName);
+    /// With a pipe run shown: offers the allowed total pressure drop of `run` as the limit
+    /// instead, starting from `totalDrop` [Pa] (the case's own). Without one (none) the limit is
+    /// the gradient alone. Call after SetCase.
+    void SetRun(const std::optional<PipeRunInputs>& run, double totalDrop = 0);
 
     /// Sizes with the dialog's choices: an answer accepts the dialog, a failure shows its words.
     void Size();
 
     /// What was found; meaningful after the dialog was accepted.
     SizingTarget Target() const { return request_.target; }
+    SizingLimitKind LimitKind() const { return request_.limitKind; }
     const SizingAnswer& Answer() const { return answer_; }
     /// The table chosen in the dialog.
     const PipeTable& Table() const;
 
     QxCustomEdit* GradientEdit = nullptr;
+    /// What the edit limits: "pressure gradient" or "total pressure drop"; shown with a run.
+    QComboBox* LimitBox = nullptr;
     QRadioButton* FlowRateButton = nullptr;
     QRadioButton* DiameterButton = nullptr;
     QRadioButton* TableSizeButton = nullptr;
@@ -53,12 +61,22 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    /// The allowed gradient [Pa/m] the edit holds; NaN for a text that is not a number.
+    /// The allowed gradient [Pa/m] or total drop [Pa] the edit holds; NaN for a text that is
+    /// not a number.
     double gradient() const;
+    bool totalChosen() const;
+    /// Shows the offered value of the limit chosen.
+    void showLimit();
 
     FlowCase flow_;
+    QLabel* gradientLabel_ = nullptr;
+    QLabel* unitLabel_ = nullptr;
+    QLabel* limitLabel_ = nullptr;
     QString shownGradientText_;
-    double shownGradient_ = 0; ///< Pa/m, what shownGradientText_ was made from
+    double shownGradient_ = 0;   ///< Pa/m, what shownGradientText_ was made from
+    double offeredGradient_ = 0; ///< Pa/m
+    double offeredTotal_ = 0;    ///< Pa
+    std::optional<PipeRunInputs> run_;
     CaseSizing request_;
     SizingAnswer answer_;
 };

@@ -9,9 +9,11 @@ namespace corvel {
 
 const char* QuantityCaption(Quantity quantity) {
     static constexpr const char* kCaptions[kQuantityCount] = {
-        "Water Flowrate",    "Water Velocity", "Inside Diameter",     "Mean Temperature",
-        "Surface Roughness", "Density",        "Heat Capacity",       "Dynamic Viscosity",
-        "Conductivity",      "Enthalpy",       "Saturation Pressure", "Pressure Drop Rate"};
+        "Water Flowrate",       "Water Velocity", "Inside Diameter",     "Mean Temperature",
+        "Surface Roughness",    "Density",        "Heat Capacity",       "Dynamic Viscosity",
+        "Conductivity",         "Enthalpy",       "Saturation Pressure", "Pressure Drop Rate",
+        "Pipe Length and Rise", "Run Pressures",  "Total Head",          "Pump Power",
+        "Line Pressure"};
     return kCaptions[static_cast<int>(quantity)];
 }
 

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPolygon>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -633,12 +634,54 @@ void TEntryGrid::cycleChoice(bool next) {
 
 // ---- Drawing, keys and mouse ----------------------------------------------------------------
 
+void TEntryGrid::SetRowMark(int row, const QColor& colour, const QString& tip) {
+    const auto old = marks_.find(row);
+    if (tip.isEmpty()) {
+        if (old == marks_.end())
+            return;
+        marks_.erase(old);
+    } else {
+        if (old != marks_.end() && old->second.colour == colour && old->second.tip == tip)
+            return;
+        marks_[row] = {colour, tip};
+    }
+    InvalidateCell(1, row);
+}
+
+QString TEntryGrid::RowMarkTip(int row) const {
+    const auto mark = marks_.find(row);
+    return mark == marks_.end() ? QString() : mark->second.tip;
+}
+
+QColor TEntryGrid::RowMarkColour(int row) const {
+    const auto mark = marks_.find(row);
+    return mark == marks_.end() ? QColor() : mark->second.colour;
+}
+
+bool TEntryGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        int col = -1;
+        int row = -1;
+        MouseToCell(help->pos().x(), help->pos().y(), col, row);
+        const QString tip = RowMarkTip(row);
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport(), CellRect(col, row));
+        return true;
+    }
+    return QxStringGrid::viewportEvent(event);
+}
+
 void TEntryGrid::DrawCell(int col, int row, const QRect& rect, QxGridDrawState state) {
     QPainter* painter = Canvas();
     const TField* field = Field(row);
+    const QColor mark = RowMarkColour(row);
     const QColor rowText = field && !field->Enabled
                                ? palette().color(QPalette::Disabled, QPalette::Text)
-                               : palette().color(QPalette::Text);
+                           : mark.isValid() ? mark
+                                            : palette().color(QPalette::Text);
     if (painter && col == 1 && row > 0) {
         painter->setPen(rowText);
         if (colorEditCol_ != Color())

@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -72,6 +73,14 @@ public:
     QColor ColorEditModeText() const { return colorEditModeText_; }
     void SetColorEditModeText(const QColor& color) { colorEditModeText_ = color; }
 
+    /// Marks `row` as doubtful: its value is drawn in `colour` and hovering the row shows `tip`.
+    /// The cell texts stay as they are. An empty `tip` removes the mark.
+    void SetRowMark(int row, const QColor& colour, const QString& tip);
+    /// The tooltip of a marked row; empty for a row without a mark.
+    QString RowMarkTip(int row) const;
+    /// The colour of a marked row's value; invalid for a row without a mark.
+    QColor RowMarkColour(int row) const;
+
     /// Raised after a click in the unit column has been handed to the unit-click hook.
     std::function<void(QObject* Sender, int ARow)> OnAfterRightClick;
     /// Called on a press in the unit column of a row that has a field, with the grid, the row,
@@ -125,9 +134,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     friend class TMyListBox;
+
+    struct RowMark {
+        QColor colour;
+        QString tip;
+    };
 
     /// One step of the spin buttons, up or down.
     void spin(bool up);
@@ -149,6 +164,7 @@ private:
     QColor colorEditMode_;
     QColor colorEditModeText_;
     std::vector<std::unique_ptr<TField>> fields_;
+    std::map<int, RowMark> marks_;
 
     // The selected row's editing context.
     TField* currentField_ = nullptr;

@@ -135,6 +135,10 @@ enum ResultLine : unsigned {
     kLineDiameter = 1U << 14,
 };
 
+/// The lines a pipe run adds after the thirteen have bits of their own from here on: bit
+/// kFirstRunLineBit + i marks the run's line i, clear of the input rows' bits.
+inline constexpr unsigned kFirstRunLineBit = 15;
+
 /// One note on a solved case.
 struct ValidityNote {
     std::string_view code; ///< short stable code, e.g. "transition"

@@ -8,8 +8,13 @@ namespace {
 
 using enum UnitCategory;
 
+// A head of water [m] as the catalogue's pressures [kPa]: the column of water at 1000 kg/m³
+// under standard gravity, as the catalogue's own "mHead" and "InchWg" count it.
+constexpr double kHeadKpaPerMetre = 9.80665;
+
 // clang-format off
-// Viscosity and conductivity are designed ×1e6 (mg/m-s and mW/m-K), which are the catalogue's
+// The pipe run keeps its pressures in Pa and its powers in W, where the catalogue starts from kPa
+// and kW. Viscosity and conductivity are designed ×1e6 (mg/m-s and mW/m-K), which are the catalogue's
 // µPa·s and mW/mK. Flowrate, diameter and roughness are read back scaled by 0.001, as the grid
 // has always done.
 constexpr std::array<QuantityInfo, kQuantityCount> kQuantities = {{
@@ -25,6 +30,11 @@ constexpr std::array<QuantityInfo, kQuantityCount> kQuantities = {{
     {"enthalpy",            Enthalpy,                1,    0, "kJ/kg",   "%0.2f", 1,       1,     1},
     {"saturation_pressure", PressureAbsoluteOrGauge, 1,    0, "kPa",     "%0.3f", 1,       1,     2},
     {"pressure_drop_rate",  PressureRateLiquid,      1000, 1, "kPa/m",   "%0.4g", 1,       1,     4},
+    {"run_length",          LengthPrimary,           1,    0, "m",       "%0.2f", 1,       1,     4},
+    {"run_pressure",        WaterPressureDrop,       0.001, 0, "kPa",    "%0.3f", 0.001,   1000,  2},
+    {"run_head",            WaterPressureDrop,       kHeadKpaPerMetre, 7, "m", "%0.2f", 1, 1,     5},
+    {"power",               Power,                   0.001, 0, "kW",     "%0.3f", 0.001,   1000,  2},
+    {"line_pressure",       PressureAbsoluteOrGauge, 1,    0, "kPa",     "%0.3f", 1,       1,     2},
 }};
 // clang-format on
 
@@ -44,7 +54,12 @@ Conversion catalogueConversion(UnitCategory category, int unit) {
 
 } // namespace
 
-const std::array<QuantityInfo, kQuantityCount>& Quantities() {
+std::span<const QuantityInfo, kCaseQuantityCount> Quantities() {
+    return std::span<const QuantityInfo, kCaseQuantityCount>(kQuantities.data(),
+                                                             kCaseQuantityCount);
+}
+
+const std::array<QuantityInfo, kQuantityCount>& AllQuantities() {
     return kQuantities;
 }
 

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,9 +32,18 @@ enum class Quantity : int {
     Enthalpy,
     SaturationPressure,
     PressureDropRate,
+    // The pipe run's quantities, after the flow case's twelve so that stored choices keep
+    // their keys and indexes.
+    RunLength,    ///< pipe length and elevation rise
+    RunPressure,  ///< the run's losses, static pressure and total pressure drop
+    RunHead,      ///< total head, a column of the water
+    Power,        ///< pump and shaft power
+    LinePressure, ///< absolute pressure in the pipe
 };
 
-inline constexpr int kQuantityCount = 12;
+inline constexpr int kQuantityCount = 17;
+/// The quantities of the flow case itself, the first of the table: those corvel-solve names.
+inline constexpr int kCaseQuantityCount = 12;
 
 /// What a quantity is and how the flow case keeps it.
 struct QuantityInfo {
@@ -50,8 +60,11 @@ struct QuantityInfo {
     int usUnit;               ///< the unit of the "US customary" preset
 };
 
-/// The table of quantities, indexed by Quantity.
-const std::array<QuantityInfo, kQuantityCount>& Quantities();
+/// The flow case's quantities (the first kCaseQuantityCount of the table), as corvel-solve
+/// lists them.
+std::span<const QuantityInfo, kCaseQuantityCount> Quantities();
+/// The whole table of quantities, indexed by Quantity.
+const std::array<QuantityInfo, kQuantityCount>& AllQuantities();
 const QuantityInfo& QuantityOf(Quantity quantity);
 
 /// The quantity with settings key `key`; none when there is no such quantity.

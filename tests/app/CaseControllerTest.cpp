@@ -1,79 +1,40 @@
 #include "app/CaseController.h"
 
+#include "MainWindowFixture.h"
 #include "app/Main.h"
-#include "app/RoughForm.h"
 #include "grid/QxEntryGrid.h"
-#include "report/QxReporter.h"
-#include "shell/Folders.h"
-#include "shell/Startup.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <random>
 
 namespace corvel {
 namespace {
 
-const char* const kSettingsKey = "Software\\Kestrone\\corvel-case-test";
-
 /// A main window whose file dialogs are replaced by a path the test names, whose question
 /// before unsaved changes are lost is answered as the test plans (a question that was not
 /// planned fails the test), and whose error reports are recorded.
-class CaseControllerTest : public ::testing::Test {
+class CaseControllerTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        Shell().ProgramFolder = folder_.path().toStdString() + "/";
-        Shell().UserDataFolder = folder_.path().toStdString() + "/";
-        Shell().SettingsKeyName = kSettingsKey;
-        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-case-test")).clear();
-        previousHook_ =
-            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
-        watchdog_.setInterval(50);
-        QObject::connect(&watchdog_, &QTimer::timeout, [this] { answerModal(); });
-        watchdog_.start();
-        open();
+    CaseControllerTest() : MainWindowFixture("corvel-case-test", {.watchdogInterval = 50}) {}
+
+    void prepareWindow(TMainForm& form) override {
+        form.Cases->FileDialogHook = [this](CaseController::FileDialogKind) { return dialogPath_; };
     }
 
-    void TearDown() override {
-        watchdog_.stop();
-        form_.reset();
-        SetErrorReportHook(previousHook_);
-    }
-
-    void open() {
-        form_ = std::make_unique<TMainForm>();
-        form_->SetCompanions(new TRoughnessForm(form_.get()),
-                             new TReportForm(nullptr, form_.get()));
-        form_->Cases->FileDialogHook = [this](CaseController::FileDialogKind) {
-            return dialogPath_;
-        };
-        form_->show();
-        form_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    }
-
-    void answerModal() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
+    void handleModal(QWidget* modal) override {
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (box && box->objectName() == QStringLiteral("SaveChangesBox") && plannedAnswer_) {
             questions_ << box->text();
@@ -81,8 +42,7 @@ protected:
             plannedAnswer_.reset();
             return;
         }
-        ADD_FAILURE() << "unexpected modal dialog " << modal->objectName().toStdString();
-        modal->close();
+        MainWindowFixture::handleModal(modal);
     }
 
     QString path(const QString& name) const { return folder_.path() + QLatin1Char('/') + name; }
@@ -94,17 +54,6 @@ protected:
     void openCase(const QString& file) {
         dialogPath_ = file;
         form_->Cases->OpenCase1->trigger();
-    }
-
-    /// Types `text` into the value cell of `row` and commits it with Enter, as a user does.
-    void typeValue(int row, const QString& text) {
-        TEntryGrid& grid = *form_->IOGrid1;
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(1, row).center());
-        QTest::keyClicks(&grid, text.left(1));
-        QWidget* editor = grid.InplaceEditor();
-        ASSERT_TRUE(editor != nullptr && editor->isVisible());
-        QTest::keyClicks(editor, text.mid(1));
-        QTest::keyClick(editor, Qt::Key_Return);
     }
 
     QString title() const { return form_->windowTitle(); }
@@ -119,11 +68,6 @@ protected:
         out.write(text);
     }
 
-    QTemporaryDir folder_;
-    std::unique_ptr<TMainForm> form_;
-    std::vector<std::string> errors_;
-    ErrorReportHook previousHook_;
-    QTimer watchdog_;
     QString dialogPath_;
     std::optional<QMessageBox::StandardButton> plannedAnswer_;
     QStringList questions_;

@@ -1,20 +1,17 @@
 // The roughness guide and the report window made when first asked for, as the program starts
 // the main window: nothing of them before, the same report as ever after.
-#include "app/Main.h"
+#include "MainWindowFixture.h"
 
+#include "app/Main.h"
 #include "app/RoughForm.h"
 #include "grid/QxEntryGrid.h"
 #include "report/QxReporter.h"
-#include "shell/Folders.h"
-#include "shell/Startup.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QSettings>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -22,26 +19,18 @@
 #include <QTimer>
 
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace corvel {
 namespace {
 
-const char* const kSettingsKey = "Software\\Kestrone\\corvel-companion-test";
-
 /// A main window shown and activated with a companion maker instead of its companions, as
 /// corvel_main.cpp does; counts how often the maker ran.
-class CompanionMakerTest : public ::testing::Test {
+class CompanionMakerTest : public test::AppSandbox {
 protected:
+    CompanionMakerTest() : AppSandbox("corvel-companion-test") {}
+
     void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        Shell().ProgramFolder = folder_.path().toStdString() + "/";
-        Shell().UserDataFolder = Shell().ProgramFolder;
-        Shell().SettingsKeyName = kSettingsKey;
-        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-companion-test")).clear();
-        previousHook_ =
-            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
+        AppSandbox::SetUp();
         form_ = std::make_unique<TMainForm>();
         form_->SetCompanionMaker([this] {
             ++made_;
@@ -56,20 +45,17 @@ protected:
 
     void TearDown() override {
         form_.reset();
-        SetErrorReportHook(previousHook_);
+        AppSandbox::TearDown();
     }
 
     QString reportLine(int block) const {
         return report_->RichEdit1->document()->findBlockByNumber(block).text();
     }
 
-    QTemporaryDir folder_;
     std::unique_ptr<TMainForm> form_;
     TRoughnessForm* roughness_ = nullptr;
     TReportForm* report_ = nullptr;
     int made_ = 0;
-    std::vector<std::string> errors_;
-    ErrorReportHook previousHook_;
 };
 
 TEST_F(CompanionMakerTest, ShowingSolvingAndClosingMakeNoCompanions) {

@@ -3,15 +3,13 @@
 // on a real display by the end-to-end help scenario.)
 #include "app/Main.h"
 
-#include "shell/Folders.h"
-#include "shell/Startup.h"
+#include "MainWindowFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -24,15 +22,15 @@ namespace {
 
 /// A main window whose program folder holds a help page, with no opener on the PATH (the
 /// offscreen platform opens nothing anyway) and errors of the general error report recorded.
-class HelpActionTest : public ::testing::Test {
+class HelpActionTest : public test::AppSandbox {
 protected:
+    HelpActionTest() : AppSandbox("corvel-help-test") {}
+
     void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
         ASSERT_TRUE(bin_.isValid());
-        Shell().ProgramFolder = folder_.path().toStdString() + "/";
-        Shell().UserDataFolder = folder_.path().toStdString() + "/";
-        Shell().SettingsKeyName = "Software\\Kestrone\\corvel-help-test";
-        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-help-test")).clear();
+        AppSandbox::SetUp();
+        if (HasFatalFailure())
+            return;
         QDir(folder_.path()).mkdir(QStringLiteral("Help"));
         QFile page(folder_.filePath(QStringLiteral("Help/index.htm")));
         ASSERT_TRUE(page.open(QIODevice::WriteOnly));
@@ -44,14 +42,12 @@ protected:
         // Only the test's folder: no xdg-open and no browser of the system's.
         qputenv("PATH", bin_.path().toLocal8Bit());
         qunsetenv("BROWSER");
-        previousHook_ =
-            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
         form_ = std::make_unique<TMainForm>();
     }
 
     void TearDown() override {
         form_.reset();
-        SetErrorReportHook(previousHook_);
+        AppSandbox::TearDown();
         qputenv("PATH", previousPath_);
         if (!previousBrowser_.isEmpty())
             qputenv("BROWSER", previousBrowser_);
@@ -59,12 +55,9 @@ protected:
 
     void pressHelp() { form_->findChild<QAction*>(QStringLiteral("HelpAction"))->trigger(); }
 
-    QTemporaryDir folder_;
     QTemporaryDir bin_;
     QByteArray previousPath_;
     QByteArray previousBrowser_;
-    ErrorReportHook previousHook_;
-    std::vector<std::string> errors_;
     std::unique_ptr<TMainForm> form_;
 };
 

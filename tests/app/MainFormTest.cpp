@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "MainWindowFixture.h"
 #include "app/RoughForm.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/Beep.h"
@@ -18,7 +19,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -34,84 +34,12 @@
 namespace corvel {
 namespace {
 
-const char* const kSettingsKey = "Software\\Kestrone\\corvel-main-test";
-
 /// A main window with its two companions, settings and case file in a folder of the test's
 /// own; errors that reach the general error report are recorded, and a modal dialog that no
 /// test step expects is closed and reported instead of hanging the run.
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        Shell().ProgramFolder = folder_.path().toStdString() + "/";
-        Shell().SettingsKeyName = kSettingsKey;
-        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-main-test")).clear();
-        errors_.clear();
-        previousHook_ =
-            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
-        watchdog_.setInterval(200);
-        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
-            if (QWidget* modal = QApplication::activeModalWidget(); modal && !expectingModal_) {
-                ADD_FAILURE() << "unexpected modal dialog " << modal->objectName().toStdString();
-                modal->close();
-            }
-        });
-        watchdog_.start();
-        open();
-    }
-
-    void TearDown() override {
-        watchdog_.stop();
-        form_.reset();
-        SetErrorReportHook(previousHook_);
-    }
-
-    void open() {
-        if (Shell().UserDataFolder.empty())
-            Shell().UserDataFolder = folder_.path().toStdString() + "/";
-        form_ = std::make_unique<TMainForm>();
-        roughness_ = new TRoughnessForm(form_.get());
-        report_ = new TReportForm(nullptr, form_.get());
-        form_->SetCompanions(roughness_, report_);
-        form_->show();
-        form_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-        // The first activation solves.
-    }
-
-    void reopen() {
-        form_->close();
-        form_.reset();
-        open();
-    }
-
-    TEntryGrid& grid() { return *form_->IOGrid1; }
-    QString value(int row) { return grid().Cells(1, row); }
-    QString result(int item) { return form_->ListView1->item(item, 1)->text(); }
-
-    /// Types `text` into the value cell of `row` as a user does: click to select, type (which
-    /// opens the editor), Enter.
-    void typeValue(int row, const QString& text) {
-        selectValueCell(row);
-        QTest::keyClicks(&grid(), text.left(1));
-        QWidget* editor = grid().InplaceEditor();
-        ASSERT_TRUE(editor != nullptr && editor->isVisible()) << "no editor on row " << row;
-        QTest::keyClicks(editor, text.mid(1));
-        QTest::keyClick(editor, Qt::Key_Return);
-    }
-
-    void selectValueCell(int row) {
-        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, grid().CellRect(1, row).center());
-    }
-
-    QTemporaryDir folder_;
-    std::unique_ptr<TMainForm> form_;
-    TRoughnessForm* roughness_ = nullptr;
-    TReportForm* report_ = nullptr;
-    std::vector<std::string> errors_;
-    ErrorReportHook previousHook_;
-    QTimer watchdog_;
-    bool expectingModal_ = false;
+    MainFormTest() : MainWindowFixture("corvel-main-test") {}
 };
 
 TEST_F(MainFormTest, StartsWithTheDefaultCaseSolved) {
@@ -625,7 +553,7 @@ class CaseFileMenuTest : public MainFormTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(userFolder_.isValid());
-        Shell().UserDataFolder = userFolder_.path().toStdString() + "/";
+        userDataFolder_ = userFolder_.path().toStdString() + "/";
         Shell().ProgramInstalled = false;
         MainFormTest::SetUp();
     }
@@ -694,8 +622,7 @@ TEST_F(CaseFileMenuTest, AFifoInPlaceOfTheCaseFileIsRefusedWithoutHanging) {
 }
 
 TEST_F(CaseFileMenuTest, ClosingWritesTheWindowsSettingsInOneReplacement) {
-    const QString settingsFile =
-        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-main-test")).fileName();
+    const QString settingsFile = settings().fileName();
     const QFileInfo settings(settingsFile);
     ASSERT_TRUE(QDir().mkpath(settings.absolutePath()));
     test::FileReplacements replacements(settings.absolutePath().toStdString(),
@@ -704,7 +631,7 @@ TEST_F(CaseFileMenuTest, ClosingWritesTheWindowsSettingsInOneReplacement) {
     typeValue(4, QStringLiteral("60"));
     form_->close();
     EXPECT_EQ(replacements.count(), 1);
-    const TRegIniFile store(kSettingsKey);
+    const TRegIniFile store(settingsKey());
     EXPECT_EQ(store.ReadFloat("Settings", "t", 0), 60);
     EXPECT_EQ(store.ReadInteger("MainForm", "Width", 0), form_->width());
     EXPECT_EQ(store.ReadInteger("Settings", "Col0", 0), grid().ColWidths(0));

@@ -1,5 +1,6 @@
 #include "app/PipeController.h"
 
+#include "MainWindowFixture.h"
 #include "TestSupport.h"
 #include "app/Main.h"
 #include "app/RoughForm.h"
@@ -11,8 +12,6 @@
 #include "pipes/PipeTables.h"
 #include "platform/Errors.h"
 #include "platform/RegIniFile.h"
-#include "shell/Folders.h"
-#include "shell/Startup.h"
 #include "units/QxFmtEdit.h"
 
 #include <gtest/gtest.h>
@@ -24,51 +23,23 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
-#include <memory>
 
 namespace corvel {
 namespace {
 
 using test::NearRel;
 
-const char* const kSettingsKey = "Software\\Kestrone\\corvel-pipe-test";
-
 /// A main window with its roughness guide, settings and case file in a folder of the test's
 /// own. A dialog step runs while the dialog is modal; errors that reach the general error
 /// report are recorded.
-class PipeControllerTest : public ::testing::Test {
+class PipeControllerTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        Shell().ProgramFolder = folder_.path().toStdString() + "/";
-        Shell().UserDataFolder = folder_.path().toStdString() + "/";
-        Shell().SettingsKeyName = kSettingsKey;
-        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-pipe-test")).clear();
-        previousHook_ =
-            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
-        open();
-    }
-
-    void TearDown() override {
-        form_.reset();
-        SetErrorReportHook(previousHook_);
-    }
-
-    void open() {
-        form_ = std::make_unique<TMainForm>();
-        roughness_ = new TRoughnessForm(form_.get());
-        form_->SetCompanions(roughness_, nullptr);
-        form_->show();
-        form_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    }
+    PipeControllerTest() : MainWindowFixture("corvel-pipe-test", {.withReport = false}) {}
 
     /// Triggers `action` with `step` run on the modal dialog it opens; fails when none opens.
     template <typename Dialog>
@@ -82,18 +53,11 @@ protected:
             if (dialog->isVisible())
                 dialog->reject();
         });
+        expectingModal_ = true;
         action->trigger();
+        expectingModal_ = false;
         EXPECT_TRUE(ran);
     }
-
-    QString value(int row) { return form_->IOGrid1->Cells(1, row); }
-    QString result(int item) { return form_->ListView1->item(item, 1)->text(); }
-
-    QTemporaryDir folder_;
-    std::unique_ptr<TMainForm> form_;
-    TRoughnessForm* roughness_ = nullptr;
-    std::vector<std::string> errors_;
-    ErrorReportHook previousHook_;
 };
 
 TEST_F(PipeControllerTest, TheSolveMenuAndThePipeMenuAfterItHoldTheTwoCommands) {
@@ -175,7 +139,7 @@ TEST_F(PipeControllerTest, ATableSizingTakesTheSizeAndKeepsTheTable) {
     EXPECT_EQ(form_->Flow.Diameter,
               FindPipeTable("ISO 4427-2 PE100 SDR11")->sizes()[9].insideDiameter);
     EXPECT_EQ(value(3), "102.2");
-    EXPECT_EQ(ReadPipeTableSetting(kSettingsKey), "ISO 4427-2 PE100 SDR11");
+    EXPECT_EQ(ReadPipeTableSetting(settingsKey()), "ISO 4427-2 PE100 SDR11");
 }
 
 TEST_F(PipeControllerTest, ChoosingASizeSetsTheInsideDiameterAsTheUsersEdit) {
@@ -193,7 +157,7 @@ TEST_F(PipeControllerTest, ChoosingASizeSetsTheInsideDiameterAsTheUsersEdit) {
     EXPECT_EQ(value(1), "24.000");
     EXPECT_EQ(form_->StatusText(1), "Diameter, Flowrate");
     EXPECT_EQ(form_->StatusText(0), "Solved...");
-    EXPECT_EQ(ReadPipeTableSetting(kSettingsKey), "ASTM B88 L");
+    EXPECT_EQ(ReadPipeTableSetting(settingsKey()), "ASTM B88 L");
 }
 
 TEST_F(PipeControllerTest, TheChosenTableComesBackAfterARestartAndSizingPicksFromIt) {
@@ -214,11 +178,11 @@ TEST_F(PipeControllerTest, TheChosenTableComesBackAfterARestartAndSizingPicksFro
 
 TEST_F(PipeControllerTest, AStoredTableThatDoesNotExistCountsAsNone) {
     for (const char* stored : {"", "ASME B36.10M", "ASTM B88 L ", "Nonsense"}) {
-        TRegIniFile(kSettingsKey).WriteString("Settings", "PipeTable", stored);
-        EXPECT_EQ(ReadPipeTableSetting(kSettingsKey), PipeTables().front().name()) << stored;
+        TRegIniFile(settingsKey()).WriteString("Settings", "PipeTable", stored);
+        EXPECT_EQ(ReadPipeTableSetting(settingsKey()), PipeTables().front().name()) << stored;
     }
-    TRegIniFile(kSettingsKey).WriteString("Settings", "PipeTable", "ASTM B88 L");
-    EXPECT_EQ(ReadPipeTableSetting(kSettingsKey), "ASTM B88 L");
+    TRegIniFile(settingsKey()).WriteString("Settings", "PipeTable", "ASTM B88 L");
+    EXPECT_EQ(ReadPipeTableSetting(settingsKey()), "ASTM B88 L");
 }
 
 TEST_F(PipeControllerTest, AnUnreadableGridTextIsReportedAndNoDialogOpens) {
@@ -252,12 +216,14 @@ TEST_F(PipeControllerTest, AMaterialFromTheLongerListSetsTheRoughness) {
         QTest::mouseClick(guide->MoreButton, Qt::LeftButton);
     });
     Variant unused;
+    expectingModal_ = true;
     form_->OpenRoughnessGuide(unused);
     EXPECT_TRUE(NearRel(form_->Flow.Roughness, 0.0009, 1e-15));
     EXPECT_EQ(value(5), "0.90000");
     // The guide's next showing starts again with its own list's material.
     QTimer::singleShot(0, [&] { roughness_->accept(); });
     form_->OpenRoughnessGuide(unused);
+    expectingModal_ = false;
     EXPECT_EQ(value(5), "0.00150");
 }
 

@@ -590,6 +590,12 @@ TEST(SolveCommandUnits, RangesRoundingAndMessagesNameTheChosenUnit) {
          "corvel-solve: unknown quantity 'colour' for --unit (the quantities are flow, velocity, "
          "diameter, temperature, roughness, density, heat_capacity, dynamic_viscosity, "
          "conductivity, enthalpy, saturation_pressure, pressure_drop_rate)\n"},
+        // The window's pipe-run units are not corvel-solve's: its run prints in kPa, m and kW.
+        {{"--unit", "power=HP"},
+         kExitUsage,
+         "corvel-solve: unknown quantity 'power' for --unit (the quantities are flow, velocity, "
+         "diameter, temperature, roughness, density, heat_capacity, dynamic_viscosity, "
+         "conductivity, enthalpy, saturation_pressure, pressure_drop_rate)\n"},
         {{"--unit", "flow=gpm"},
          kExitUsage,
          "corvel-solve: unknown unit 'gpm' for flow (its units are lps, lpm, dm3phr, cmh, cms, "

@@ -2,16 +2,15 @@
 // them, and the report's PDF export with its diagram page.
 
 #include "app/TrustController.h"
+#include "MainWindowFixture.h"
 #include "app/LinePressureDialog.h"
 #include "app/Main.h"
-#include "app/RoughForm.h"
 #include "chart/MoodyDiagram.h"
 #include "chart/MoodyWindow.h"
+#include "grid/QxEntryGrid.h"
 #include "platform/Errors.h"
 #include "platform/RegIniFile.h"
 #include "report/QxReporter.h"
-#include "shell/Folders.h"
-#include "shell/Startup.h"
 #include "units/QxFmtEdit.h"
 
 #include <gtest/gtest.h>
@@ -23,10 +22,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -34,7 +31,6 @@
 #include <QTimer>
 
 #include <cmath>
-#include <memory>
 #include <numbers>
 #include <ostream>
 #include <set>
@@ -42,53 +38,11 @@
 namespace corvel {
 namespace {
 
-const char* const kSettingsKey = "Software\\Kestrone\\corvel-trust-test";
-
-class TrustTest : public ::testing::Test {
+class TrustTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        Shell().ProgramFolder = folder_.path().toStdString() + "/";
-        Shell().UserDataFolder = folder_.path().toStdString() + "/";
-        Shell().SettingsKeyName = kSettingsKey;
-        QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-trust-test")).clear();
-        previousHook_ =
-            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
-        watchdog_.setInterval(200);
-        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
-            if (QWidget* modal = QApplication::activeModalWidget(); modal && !expectingModal_) {
-                ADD_FAILURE() << "unexpected modal dialog " << modal->objectName().toStdString();
-                modal->close();
-            }
-        });
-        watchdog_.start();
-        open();
-    }
-
-    void TearDown() override {
-        watchdog_.stop();
-        form_.reset();
-        SetErrorReportHook(previousHook_);
-        EXPECT_TRUE(errors_.empty()) << errors_.front();
-    }
-
-    void open() {
-        form_ = std::make_unique<TMainForm>();
-        report_ = new TReportForm(nullptr, form_.get());
-        form_->SetCompanions(new TRoughnessForm(form_.get()), report_);
-        form_->show();
-        form_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    }
-
-    void reopen() {
-        form_->close();
-        form_.reset();
-        open();
-    }
+    TrustTest() : MainWindowFixture("corvel-trust-test", {.errorsFail = true}) {}
 
     TrustController& trust() { return *form_->Trust(); }
-    QString result(int row) { return form_->ListView1->item(row, 1)->text(); }
 
     /// Solves flowrate [l/s] in diameter [mm] at temperature [°C] through the window.
     void solve(double flowLps, double diameterMm, double temperature) {
@@ -116,14 +70,6 @@ protected:
     }
 
     QStringList reportLines() { return report_->RichEdit1->toPlainText().split(QLatin1Char('\n')); }
-
-    QTemporaryDir folder_;
-    std::unique_ptr<TMainForm> form_;
-    TReportForm* report_ = nullptr;
-    std::vector<std::string> errors_;
-    ErrorReportHook previousHook_;
-    QTimer watchdog_;
-    bool expectingModal_ = false;
 };
 
 TEST_F(TrustTest, SolveIsAMenuWhoseFirstItemIsTheSolveActionOnF9) {
@@ -161,7 +107,7 @@ TEST_F(TrustTest, StoredChoicesThatMakeNoSenseCountAsMissing) {
     form_->close();
     form_.reset();
     {
-        TRegIniFile settings(kSettingsKey);
+        TRegIniFile settings(settingsKey());
         settings.WriteString("Settings", "WaterModel", "Steam tables");
         settings.WriteFloat("Settings", "LinePressure", -5);
     }
@@ -252,6 +198,80 @@ TEST_P(TrustMarkTest, NotesMarkTheirLinesAndTheStatusBarShowsTheMostSerious) {
 
 INSTANTIATE_TEST_SUITE_P(Edges, TrustMarkTest, ::testing::ValuesIn(kMarkCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+/// The input rows that carry a mark.
+std::set<int> markedInputRows(const TEntryGrid& grid) {
+    std::set<int> rows;
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        if (!grid.RowMarkTip(row).isEmpty())
+            rows.insert(row);
+    return rows;
+}
+
+TEST_F(TrustTest, ADerivedValueOutsideItsRowsRangeMarksItsGridRow) {
+    struct DerivedCase {
+        const char* order;
+        int derived;
+        double flowRate; ///< m³/s
+        double diameter; ///< m
+        int row;
+        const char* name;
+    };
+    // 63.7 m/s in 100 mm (the row ends at 50), 6283 l/s at 2 m/s in 2 m (ends at 5000 l/s),
+    // 25.2 m for 5000 l/s at 0.01 m/s (ends at 5000 mm).
+    const DerivedCase cases[] = {
+        {"QDV", 0, 0.5, 0.1, kVelocityRow, "velocity"},
+        {"DVQ", 1, 2 * std::numbers::pi, 2, kFlowRateRow, "flowrate"},
+        {"QVD", 2, 5, 25.231325, kDiameterRow, "diameter"},
+    };
+    TEntryGrid& grid = *form_->IOGrid1;
+    EXPECT_TRUE(markedInputRows(grid).empty()) << "the designed case marks no input row";
+    // Lines after the thirteen (a pipe run's) are not the input rows the high line bits name.
+    QTableWidget* list = form_->ListView1;
+    const int lines = list->rowCount();
+    list->setRowCount(lines + 3);
+    for (int row = lines; row < lines + 3; ++row)
+        for (int col = 0; col < 3; ++col)
+            list->setItem(row, col, new QTableWidgetItem(QStringLiteral("0")));
+    for (const DerivedCase& c : cases) {
+        FlowCase& flow = form_->Flow;
+        flow.SetInputs(c.flowRate, c.diameter, 20, kDefaultRoughness);
+        flow.EditOrder = c.order;
+        flow.Derived = c.derived;
+        form_->ShowInputs();
+        const QString shown = grid.Cells(1, c.row);
+        form_->SolveAction->trigger();
+        ASSERT_EQ(form_->StatusText(0), "Solved...") << c.name;
+        ASSERT_EQ(NoteCodes(trust().notes()).find("derived-range"), 0U) << c.name;
+        EXPECT_EQ(markedInputRows(grid), (std::set<int>{c.row})) << c.name;
+        EXPECT_EQ(grid.RowMarkTip(c.row).toStdString(),
+                  "The derived " + std::string(c.name) +
+                      " lies outside the range of its row: check the inputs, since the case "
+                      "cannot be entered back as it stands.");
+        EXPECT_EQ(grid.RowMarkColour(c.row), QColor(176, 0, 0)) << "a warning's colour";
+        EXPECT_EQ(grid.Cells(1, c.row), shown) << "the text stays as the solve left it";
+        for (int row = lines; row < lines + 3; ++row)
+            EXPECT_TRUE(list->item(row, 1)->toolTip().isEmpty()) << c.name << " " << row;
+        // The long title gives way to the given pair in the window's own size.
+        QApplication::processEvents();
+        for (QLabel* label : form_->StatusBar1->findChildren<QLabel*>())
+            if (label->text() == form_->StatusText(1)) {
+                EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+                    << c.name;
+            }
+    }
+    // A case back in range clears the mark, and so does a failed solve.
+    solve(24, 100, 9);
+    EXPECT_TRUE(markedInputRows(grid).empty());
+    trust().showSolve(false);
+    EXPECT_TRUE(markedInputRows(grid).empty());
+}
+
+TEST_F(TrustTest, DesignHintsOnADerivedVelocityStayOnTheResultsList) {
+    solveAtVelocity(0.1, 20); // slow: a hint on the velocity line only
+    EXPECT_EQ(markedRows(), (std::set<int>{0}));
+    EXPECT_TRUE(markedInputRows(*form_->IOGrid1).empty());
+}
 
 TEST_F(TrustTest, DefaultCaseShowsTheFastHintButKeepsItsReportAndClipboard) {
     EXPECT_EQ(markedRows(), (std::set<int>{0}));

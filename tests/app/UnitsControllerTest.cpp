@@ -2,15 +2,13 @@
 // Units dialog, the choices kept across a restart, and that no switch ever changes the case.
 #include "app/Main.h"
 
-#include "app/RoughForm.h"
 #include "dialogs/UnitsDialog.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/Beep.h"
 #include "platform/Errors.h"
 #include "report/QxReporter.h"
-#include "shell/Folders.h"
-#include "shell/Startup.h"
 
+#include "MainWindowFixture.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -24,19 +22,15 @@
 #include <QMenu>
 #include <QSettings>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
 #include <random>
 
 namespace corvel {
 namespace {
 
 using test::NearRel;
-
-const char* const kSettingsKey = "Software\\Kestrone\\corvel-units-test";
 
 /// The label a unit of `quantity` is listed under, by its catalogue key.
 QString unitLabel(Quantity quantity, const char* key) {
@@ -45,57 +39,11 @@ QString unitLabel(Quantity quantity, const char* key) {
     return QString::fromStdString(UnitChoiceLabel(quantity, unit));
 }
 
-class UnitsControllerTest : public ::testing::Test {
+class UnitsControllerTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        Shell().ProgramFolder = folder_.path().toStdString() + "/";
-        Shell().UserDataFolder = folder_.path().toStdString() + "/";
-        Shell().SettingsKeyName = kSettingsKey;
-        settings().clear();
-        previousHook_ =
-            SetErrorReportHook([this](const std::string& message) { errors_.push_back(message); });
-        watchdog_.setInterval(200);
-        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
-            if (QWidget* modal = QApplication::activeModalWidget(); modal && !expectingModal_) {
-                ADD_FAILURE() << "unexpected modal dialog " << modal->objectName().toStdString();
-                modal->close();
-            }
-        });
-        watchdog_.start();
-        open();
-    }
+    UnitsControllerTest() : MainWindowFixture("corvel-units-test", {.errorsFail = true}) {}
 
-    void TearDown() override {
-        watchdog_.stop();
-        form_.reset();
-        SetErrorReportHook(previousHook_);
-        EXPECT_TRUE(errors_.empty()) << errors_.front();
-    }
-
-    static QSettings settings() {
-        return QSettings(QStringLiteral("Kestrone"), QStringLiteral("corvel-units-test"));
-    }
-
-    void open() {
-        form_ = std::make_unique<TMainForm>();
-        report_ = new TReportForm(nullptr, form_.get());
-        form_->SetCompanions(new TRoughnessForm(form_.get()), report_);
-        form_->show();
-        form_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    }
-
-    void reopen() {
-        form_->close();
-        form_.reset();
-        open();
-    }
-
-    TEntryGrid& grid() { return *form_->IOGrid1; }
-    QString value(int row) { return grid().Cells(1, row); }
     QString units(int row) { return grid().Cells(2, row); }
-    QString result(int line) { return form_->ListView1->item(line, 1)->text(); }
     QString resultUnits(int line) { return form_->ListView1->item(line, 2)->text(); }
     QAction* action(const char* name) {
         return form_->findChild<QAction*>(QString::fromLatin1(name));
@@ -135,29 +83,12 @@ protected:
         ASSERT_TRUE(click(menu, label)) << label.toStdString();
     }
 
-    void typeValue(int row, const QString& text) {
-        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, grid().CellRect(1, row).center());
-        QTest::keyClicks(&grid(), text.left(1));
-        QWidget* editor = grid().InplaceEditor();
-        ASSERT_TRUE(editor != nullptr && editor->isVisible()) << "no editor on row " << row;
-        QTest::keyClicks(editor, text.mid(1));
-        QTest::keyClick(editor, Qt::Key_Return);
-    }
-
     QByteArray savedCase() {
         form_->Save1->trigger();
         QFile file(QString::fromStdString(form_->CaseFileName()));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         return file.readAll();
     }
-
-    QTemporaryDir folder_;
-    std::unique_ptr<TMainForm> form_;
-    TReportForm* report_ = nullptr;
-    std::vector<std::string> errors_;
-    ErrorReportHook previousHook_;
-    QTimer watchdog_;
-    bool expectingModal_ = false;
 };
 
 TEST_F(UnitsControllerTest, TheUnitsCellsMenuConvertsTheValueAndTheRangeCheck) {

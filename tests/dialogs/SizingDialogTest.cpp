@@ -140,5 +140,27 @@ TEST_F(SizingDialogTest, LoadingANewCaseClearsTheLastMessage) {
     EXPECT_EQ(dialog_.TableBox->currentIndex(), 0);
 }
 
+TEST_F(SizingDialogTest, WithAPipeRunTheTotalDropIsOfferedAndSizedFor) {
+    EXPECT_FALSE(dialog_.LimitBox->isVisible()) << "without a run only the gradient";
+    PipeRunInputs run;
+    run.length = 100;
+    run.elevationRise = 10;
+    const FlowState state{flow_.Density,  flow_.Velocity, flow_.Friction,
+                          flow_.Diameter, flow_.FlowRate, flow_.Reynolds};
+    dialog_.SetRun(run, SolvePipeRun(state, run).totalPressureDrop);
+    EXPECT_TRUE(dialog_.LimitBox->isVisible());
+    EXPECT_EQ(dialog_.LimitBox->currentIndex(), 1);
+    EXPECT_EQ(dialog_.GradientEdit->text(), "179.444");
+    typeGradient(QStringLiteral("120"));
+    dialog_.OkButton->click();
+    ASSERT_TRUE(dialog_.Answer().found()) << dialog_.MessageLabel->text().toStdString();
+    EXPECT_EQ(dialog_.LimitKind(), SizingLimitKind::kTotalPressureDrop);
+    EXPECT_TRUE(NearRel(dialog_.Answer().achieved, 120000, 1e-8));
+    EXPECT_GT(dialog_.Answer().value, 0.1) << "a lower drop needs a wider pipe";
+
+    dialog_.LimitBox->setCurrentIndex(0);
+    EXPECT_EQ(dialog_.GradientEdit->text(), "0.8141") << "the gradient is offered again";
+}
+
 } // namespace
 } // namespace corvel

@@ -3,9 +3,11 @@
 #include "GridTestSupport.h"
 #include "platform/Beep.h"
 
+#include <QHelpEvent>
 #include <QImage>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -479,6 +481,55 @@ TEST(TEntryGrid, ValueColumnIsFilledWithColorEditColOnlyWhenItDiffers) {
     EXPECT_EQ(colourAt(1, 1), white) << "the focused value cell is not highlighted";
     w.other->setFocus();
     EXPECT_EQ(colourAt(1, 1), white);
+}
+
+TEST(TEntryGrid, AMarkedRowShowsItsValueInTheMarkColourAndItsTipOnHover) {
+    EntryWindow w;
+    TEntryGrid& grid = *w.grid;
+    grid.SetCells(1, 2, "63661.98");
+    grid.SetCells(1, 3, "10.00");
+    auto render = [&] {
+        QImage image(grid.viewport()->size(), QImage::Format_RGB32);
+        grid.viewport()->render(&image);
+        return image;
+    };
+    // Pixels of the text drawn in a pure red, whatever the smoothing of the glyphs' edges.
+    auto redPixels = [](const QImage& image, const QRect& cell) {
+        int count = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+            }
+        return count;
+    };
+    auto tipOver = [&](int row) {
+        QToolTip::hideText(); // hides after a short delay
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+        const QPoint at = grid.CellRect(0, row).center();
+        QHelpEvent help(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    const QImage unmarked = render();
+    EXPECT_EQ(redPixels(unmarked, grid.CellRect(1, 2)), 0);
+    EXPECT_EQ(tipOver(2), "");
+
+    grid.SetRowMark(2, QColor(255, 0, 0), "The velocity is out of range.");
+    EXPECT_EQ(grid.RowMarkTip(2), "The velocity is out of range.");
+    EXPECT_EQ(grid.RowMarkColour(2), QColor(255, 0, 0));
+    EXPECT_FALSE(grid.RowMarkColour(3).isValid());
+    const QImage marked = render();
+    EXPECT_GT(redPixels(marked, grid.CellRect(1, 2)), 0);
+    EXPECT_EQ(redPixels(marked, grid.CellRect(0, 2)), 0) << "the caption keeps its colour";
+    EXPECT_EQ(redPixels(marked, grid.CellRect(1, 3)), 0);
+    EXPECT_EQ(grid.Cells(1, 2), "63661.98") << "the text itself never changes";
+    EXPECT_EQ(tipOver(2), "The velocity is out of range.");
+    EXPECT_EQ(tipOver(3), "");
+
+    grid.SetRowMark(2, QColor(), QString());
+    EXPECT_EQ(render(), unmarked) << "an unmarked grid looks as it did";
+    EXPECT_EQ(tipOver(2), "");
 }
 
 } // namespace

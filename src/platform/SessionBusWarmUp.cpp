@@ -19,8 +19,8 @@ SessionBusWarmUp::~SessionBusWarmUp() {
 }
 
 bool SessionBusWarmUp::Wanted(const QString& platformName, const QByteArray& atSpiAddress) {
-    const bool desktop = platformName == QLatin1String("xcb") ||
-                         platformName.startsWith(QLatin1String("wayland"));
+    const bool desktop =
+        platformName == QLatin1String("xcb") || platformName.startsWith(QLatin1String("wayland"));
     return desktop && atSpiAddress.isEmpty();
 }
 

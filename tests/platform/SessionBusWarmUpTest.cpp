@@ -20,14 +20,14 @@ TEST(SessionBusWarmUp, ConnectsOnlyWhereTheAccessibilityBridgeWillAskForTheBus) 
         {"wayland", "", true},
         {"wayland-egl", "", true},
         {"xcb", "unix:path=/run/user/1000/at-spi/bus", false}, // the bridge goes there itself
-        {"offscreen", "", false},                               // no bridge at all
+        {"offscreen", "", false},                              // no bridge at all
         {"minimal", "", false},
         {"vnc", "", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(SessionBusWarmUp::Wanted(QString::fromLatin1(c.platform),
-                                           QByteArray(c.atSpiAddress)),
-                  c.wanted)
+        EXPECT_EQ(
+            SessionBusWarmUp::Wanted(QString::fromLatin1(c.platform), QByteArray(c.atSpiAddress)),
+            c.wanted)
             << c.platform << " " << c.atSpiAddress;
 }
 

@@ -98,13 +98,15 @@ std::string nonFiniteText(double value) {
     return std::isnan(value) ? "NAN" : value < 0 ? "-INF" : "INF";
 }
 
-/// Fixed-point text by integer arithmetic, for the common case of a moderate value with few
-/// decimals. Gives up (returns false) where the scaled value lies so close to a rounding halfway
-/// point that its binary and its shortest decimal form might round differently.
-bool fastFixedText(double value, int decimals, std::string& text) {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    static constexpr std::uint64_t kIntPowers[] = {
-        1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+constexpr std::uint64_t kIntPowers[] = {1,      10,      100,      1000,      10000,
+                                        100000, 1000000, 10000000, 100000000, 1000000000};
+
+/// |value| × 10^decimals rounded half away from zero to a whole number by integer arithmetic,
+/// for the common case of a moderate value with few decimals. Gives up (returns false) where
+/// the scaled value lies so close to a rounding halfway point that its binary and its shortest
+/// decimal form might round differently.
+bool fastRoundScaled(double value, int decimals, std::uint64_t& rounded) {
     if (decimals < 0 || decimals > 9)
         return false;
     const double scaled = std::fabs(value) * kPowers[decimals];
@@ -115,89 +117,151 @@ bool fastFixedText(double value, int decimals, std::string& text) {
     // Both the product's rounding and the shortest form lie within ~2.2e-16·scaled of the value.
     if (std::fabs(fraction - 0.5) <= scaled * 1e-15 + 1e-300)
         return false;
-    const std::uint64_t rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-    std::array<char, 40> buffer;
-    char* end = buffer.data() + buffer.size();
+    rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    return true;
+}
+
+/// Writes `rounded` / 10^decimals in fixed notation, with a minus sign when `negative` and the
+/// number is not zero, so that it ends just before `end`; returns where it starts.
+char* writeScaled(std::uint64_t rounded, int decimals, bool negative, char* end) {
     char* p = end;
-    std::uint64_t integerPart = rounded / kIntPowers[decimals];
-    std::uint64_t fractionPart = rounded % kIntPowers[decimals];
-    for (int i = 0; i < decimals; ++i) {
-        *--p = static_cast<char>('0' + fractionPart % 10);
-        fractionPart /= 10;
-    }
-    if (decimals > 0)
+    std::uint64_t integerPart = rounded;
+    if (decimals > 0) {
+        for (int i = 0; i < decimals; ++i) {
+            *--p = static_cast<char>('0' + integerPart % 10);
+            integerPart /= 10;
+        }
         *--p = '.';
+    }
     do {
         *--p = static_cast<char>('0' + integerPart % 10);
         integerPart /= 10;
     } while (integerPart != 0);
-    if (std::signbit(value) && rounded != 0)
+    if (negative && rounded != 0)
         *--p = '-';
-    text.assign(p, end);
-    return true;
+    return p;
+}
+
+void appendFixed(std::string& out, double value, int decimals) {
+    if (!std::isfinite(value)) {
+        out += nonFiniteText(value);
+        return;
+    }
+    if (std::uint64_t rounded = 0; fastRoundScaled(value, decimals, rounded)) {
+        std::array<char, 40> buffer;
+        char* end = buffer.data() + buffer.size();
+        char* start = writeScaled(rounded, decimals, std::signbit(value), end);
+        out.append(start, static_cast<std::size_t>(end - start));
+        return;
+    }
+    DecimalDigits d = shortestDigits(std::fabs(value));
+    roundDigits(d, d.exponent + 1 + decimals);
+    if (std::signbit(value) && d.count > 0)
+        out += '-';
+    const int top = d.count > 0 ? std::max(d.exponent, 0) : 0;
+    for (int power = top; power >= 0; --power)
+        out += digitAt(d, power);
+    if (decimals > 0) {
+        out += '.';
+        for (int power = -1; power >= -decimals; --power)
+            out += digitAt(d, power);
+    }
 }
 
 std::string fixedText(double value, int decimals) {
-    if (!std::isfinite(value))
-        return nonFiniteText(value);
-    if (std::string text; fastFixedText(value, decimals, text))
-        return text;
-    DecimalDigits d = shortestDigits(std::fabs(value));
-    roundDigits(d, d.exponent + 1 + decimals);
     std::string text;
-    if (std::signbit(value) && d.count > 0)
-        text += '-';
-    const int top = d.count > 0 ? std::max(d.exponent, 0) : 0;
-    for (int power = top; power >= 0; --power)
-        text += digitAt(d, power);
-    if (decimals > 0) {
-        text += '.';
-        for (int power = -1; power >= -decimals; --power)
-            text += digitAt(d, power);
-    }
+    appendFixed(text, value, decimals);
     return text;
 }
 
-std::string generalText(double value, int precision) {
-    if (!std::isfinite(value))
-        return nonFiniteText(value);
+/// The powers of ten 1e-5 to 1e15 as the doubles nearest them: a finite positive x whose
+/// shortest digits have the exponent e satisfies kDecades[e + 5] ≤ x < kDecades[e + 6].
+constexpr double kDecades[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
+                               1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+
+/// The general text of a finite, non-zero value written in fixed notation by integer
+/// arithmetic; false where the slow path must decide (exponent notation, many decimals, a
+/// value near a rounding halfway point).
+bool fastGeneral(std::string& out, double value, int precision) {
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= kDecades[0]) || !(magnitude < kDecades[std::size(kDecades) - 1]))
+        return false;
+    int exponent = -5;
+    while (magnitude >= kDecades[exponent + 6])
+        ++exponent;
+    if (exponent >= precision)
+        return false;
+    const int decimals = precision - 1 - exponent;
+    std::uint64_t rounded = 0;
+    if (!fastRoundScaled(value, decimals, rounded))
+        return false;
+    // Rounding up to the next power of ten gains a digit before the point, which switches to
+    // exponent notation when there is no room left for it.
+    if (rounded == kIntPowers[precision] && exponent + 1 >= precision)
+        return false;
+    std::array<char, 40> buffer;
+    char* end = buffer.data() + buffer.size();
+    char* start = writeScaled(rounded, decimals, std::signbit(value), end);
+    if (decimals > 0) { // trailing zeros are dropped, and a bare point
+        while (end[-1] == '0')
+            --end;
+        if (end[-1] == '.')
+            --end;
+    }
+    out.append(start, static_cast<std::size_t>(end - start));
+    return true;
+}
+
+void appendGeneral(std::string& out, double value, int precision) {
+    if (!std::isfinite(value)) {
+        out += nonFiniteText(value);
+        return;
+    }
     if (precision < 1)
         precision = 1;
+    if (value == 0) {
+        out += '0';
+        return;
+    }
+    if (precision <= 9 && fastGeneral(out, value, precision))
+        return;
     DecimalDigits d = shortestDigits(std::fabs(value));
-    if (d.count == 0)
-        return "0";
     roundDigits(d, precision);
     while (d.count > 1 && d.digits[static_cast<std::size_t>(d.count - 1)] == '0')
         --d.count; // trailing zeros are dropped
-    std::string text = std::signbit(value) ? "-" : "";
+    if (std::signbit(value))
+        out += '-';
     if (d.exponent < precision && d.exponent >= -5) {
         for (int power = std::max(d.exponent, 0); power >= 0; --power)
-            text += digitAt(d, power);
+            out += digitAt(d, power);
         const int lowest = d.exponent - d.count + 1;
         if (lowest < 0) {
-            text += '.';
+            out += '.';
             for (int power = -1; power >= lowest; --power)
-                text += digitAt(d, power);
+                out += digitAt(d, power);
         }
-        return text;
+        return;
     }
-    text += d.digits[0];
+    out += d.digits[0];
     if (d.count > 1) {
-        text += '.';
-        text.append(d.digits.data() + 1, static_cast<std::size_t>(d.count - 1));
+        out += '.';
+        out.append(d.digits.data() + 1, static_cast<std::size_t>(d.count - 1));
     }
-    text += 'E';
-    text += std::to_string(d.exponent);
-    return text;
+    out += 'E';
+    out += std::to_string(d.exponent);
 }
 
-std::string integerText(std::int64_t value, int minDigits) {
+void appendInteger(std::string& out, std::int64_t value, int minDigits) {
     const std::uint64_t magnitude =
         value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    std::string digits = std::to_string(magnitude);
-    if (static_cast<int>(digits.size()) < minDigits)
-        digits.insert(0, static_cast<std::size_t>(minDigits) - digits.size(), '0');
-    return value < 0 ? "-" + digits : digits;
+    std::array<char, 24> buffer;
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude);
+    const auto digits = static_cast<int>(end - buffer.data());
+    if (value < 0)
+        out += '-';
+    if (digits < minDigits)
+        out.append(static_cast<std::size_t>(minDigits - digits), '0');
+    out.append(buffer.data(), end);
 }
 
 /// Reads a run of digits as a bounded count; returns -1 when the run is empty.
@@ -244,38 +308,41 @@ std::string formatText(std::string_view pattern, std::initializer_list<FormatArg
             badFormat(pattern);
         const FormatArg& arg = *next++;
         const char type = static_cast<char>(pattern[pos++] | 0x20); // lower case
-        std::string field;
+        // The field is written in place and padded afterwards.
+        const std::size_t fieldStart = out.size();
         switch (type) {
         case 'f':
             if (arg.kind() != FormatArg::Kind::Real)
                 badFormat(pattern);
-            field = fixedText(arg.real(), precision < 0 ? 2 : precision);
+            appendFixed(out, arg.real(), precision < 0 ? 2 : precision);
             break;
         case 'g':
             if (arg.kind() != FormatArg::Kind::Real)
                 badFormat(pattern);
-            field = generalText(arg.real(), precision < 0 ? 15 : precision);
+            appendGeneral(out, arg.real(), precision < 0 ? 15 : precision);
             break;
         case 'd':
             if (arg.kind() != FormatArg::Kind::Integer)
                 badFormat(pattern);
-            field = integerText(arg.integer(), precision);
+            appendInteger(out, arg.integer(), precision);
             break;
         case 's':
             if (arg.kind() != FormatArg::Kind::Text)
                 badFormat(pattern);
-            field = precision < 0
-                        ? std::string(arg.text())
-                        : std::string(arg.text().substr(0, static_cast<std::size_t>(precision)));
+            out += precision < 0 ? arg.text()
+                                 : arg.text().substr(0, static_cast<std::size_t>(precision));
             break;
         default:
             badFormat(pattern);
         }
-        if (static_cast<int>(field.size()) < width) {
-            const std::string padding(static_cast<std::size_t>(width) - field.size(), ' ');
-            field = leftJustify ? field + padding : padding + field;
+        const std::size_t fieldSize = out.size() - fieldStart;
+        if (fieldSize < static_cast<std::size_t>(width)) {
+            const std::size_t padding = static_cast<std::size_t>(width) - fieldSize;
+            if (leftJustify)
+                out.append(padding, ' ');
+            else
+                out.insert(fieldStart, padding, ' ');
         }
-        out += field;
     }
     return out;
 }

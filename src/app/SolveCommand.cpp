@@ -16,6 +16,8 @@
 #include "units/UnitChoices.h"
 
 #include <algorithm>
+#include <array>
+#include <barrier>
 #include <bit>
 #include <cerrno>
 #include <charconv>
@@ -661,35 +663,54 @@ public:
         if (!write(header, outcome))
             return outcome;
 
-        // Rows are read in chunks, each chunk is solved in slices on every core, and the slices
-        // are written in order: the output is the same as one row after the other, and memory
-        // stays bounded by the chunk whatever the length of the batch.
-        const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1U, 8U);
-        CsvReader::Chunk chunk;
-        std::vector<Slice> slices(workers);
-        while (reader_.read(chunk, kChunkRows)) {
-            const std::size_t rows = chunk.size();
-            const std::size_t sliceCount = rows < kMinRowsPerSlice * 2 ? 1 : workers;
-            const std::size_t perSlice = (rows + sliceCount - 1) / sliceCount;
-            std::vector<std::thread> threads;
-            for (std::size_t k = 0; k < sliceCount; ++k) {
-                Slice& slice = slices[k];
-                slice.first = std::min(rows, k * perSlice);
-                slice.last = std::min(rows, slice.first + perSlice);
-                if (k == 0)
-                    continue; // the calling thread solves the first slice itself
-                threads.emplace_back([this, &chunk, &slice] { solveSlice(chunk, slice); });
-            }
-            solveSlice(chunk, slices[0]);
-            for (std::thread& thread : threads)
-                thread.join();
-            for (std::size_t k = 0; k < sliceCount; ++k) {
-                if (!write(slices[k].output, outcome))
-                    return outcome;
-                outcome.allSolved &= slices[k].allSolved;
-            }
+        // Rows are read in chunks and each chunk is solved in slices, one on every core, while
+        // this thread writes the results of the chunk before and reads the chunk after: the
+        // slices are written in order, so the output is the same as one row after the other,
+        // and memory stays bounded by two chunks whatever the length of the batch. A batch
+        // that fits one small chunk is solved here without starting any thread.
+        std::array<CsvReader::Chunk, 2> chunks;
+        std::array<std::vector<Slice>, 2> slices;
+        if (!reader_.read(chunks[0], kChunkRows)) {
+            write({}, outcome);
+            return outcome;
         }
-        write({}, outcome); // flushes
+        if (chunks[0].size() < kMinRowsPerSlice * 2) {
+            slices[0].resize(1);
+            slices[0][0] = {0, chunks[0].size(), {}, true};
+            solveSlice(chunks[0], slices[0][0]);
+            if (writeSlices(slices[0], outcome) && !reader_.read(chunks[1], kChunkRows)) {
+                write({}, outcome); // flushes
+                return outcome;
+            }
+            if (outcome.writeFailed)
+                return outcome;
+            // More rows follow after all: the rest goes through the workers.
+            std::swap(chunks[0], chunks[1]);
+        }
+        SliceWorkers workers(*this);
+        std::size_t current = 0;
+        bool solving = false; // whether the workers hold chunks[current]
+        bool more = true;
+        for (;;) {
+            if (more) {
+                workers.start(chunks[current], slices[current]);
+                solving = true;
+            }
+            const std::size_t previous = 1 - current;
+            if (!slices[previous].empty() && !writeSlices(slices[previous], outcome))
+                break;
+            slices[previous].clear();
+            if (!more)
+                break;
+            more = reader_.read(chunks[previous], kChunkRows);
+            workers.finish();
+            solving = false;
+            current = previous;
+        }
+        if (solving)
+            workers.finish();
+        if (!outcome.writeFailed)
+            write({}, outcome); // flushes
         return outcome;
     }
 
@@ -704,6 +725,74 @@ private:
         std::size_t last = 0;
         std::string output;
         bool allSolved = true;
+    };
+
+    /// Writes the slices' results in order; false when writing failed.
+    bool writeSlices(const std::vector<Slice>& chunkSlices, Outcome& outcome) {
+        for (const Slice& slice : chunkSlices) {
+            if (!slice.output.empty() && !write(slice.output, outcome))
+                return false;
+            outcome.allSolved &= slice.allSolved;
+        }
+        return true;
+    }
+
+    /// One thread for each core, kept for the whole batch, each solving its slice of a chunk.
+    /// Threads that live as long as the batch keep what they remember of the water
+    /// properties.
+    class SliceWorkers {
+    public:
+        explicit SliceWorkers(const BatchSolver& solver)
+            : solver_(solver), count_(std::clamp(std::thread::hardware_concurrency(), 1U, 8U)),
+              started_(static_cast<std::ptrdiff_t>(count_) + 1),
+              finished_(static_cast<std::ptrdiff_t>(count_) + 1) {
+            for (unsigned k = 0; k < count_; ++k)
+                threads_.emplace_back([this, k] { work(k); });
+        }
+        ~SliceWorkers() {
+            stopping_ = true;
+            started_.arrive_and_wait();
+            for (std::thread& thread : threads_)
+                thread.join();
+        }
+        SliceWorkers(const SliceWorkers&) = delete;
+        SliceWorkers& operator=(const SliceWorkers&) = delete;
+
+        /// Hands every worker its slice of `chunk`; returns at once.
+        void start(const CsvReader::Chunk& chunk, std::vector<Slice>& slices) {
+            const std::size_t rows = chunk.size();
+            const std::size_t perSlice = (rows + count_ - 1) / count_;
+            slices.resize(count_);
+            for (std::size_t k = 0; k < count_; ++k) {
+                slices[k].first = std::min(rows, k * perSlice);
+                slices[k].last = std::min(rows, slices[k].first + perSlice);
+            }
+            chunk_ = &chunk;
+            slices_ = &slices;
+            started_.arrive_and_wait();
+        }
+        /// Waits until every slice of the chunk is solved.
+        void finish() { finished_.arrive_and_wait(); }
+
+    private:
+        void work(std::size_t k) {
+            for (;;) {
+                started_.arrive_and_wait();
+                if (stopping_)
+                    return;
+                solver_.solveSlice(*chunk_, (*slices_)[k]);
+                finished_.arrive_and_wait();
+            }
+        }
+
+        const BatchSolver& solver_;
+        unsigned count_;
+        std::barrier<> started_;  ///< the chunk is handed over (or the batch is done)
+        std::barrier<> finished_; ///< every slice is solved
+        const CsvReader::Chunk* chunk_ = nullptr;
+        std::vector<Slice>* slices_ = nullptr;
+        bool stopping_ = false; ///< set before the last start, read after it
+        std::vector<std::thread> threads_;
     };
 
     /// A column that edits an input row.

@@ -99,6 +99,9 @@ std::string nonFiniteText(double value) {
 }
 
 constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+/// 10^0 to 10^15, each held exactly.
+constexpr double kExactPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 constexpr std::uint64_t kIntPowers[] = {1,      10,      100,      1000,      10000,
                                         100000, 1000000, 10000000, 100000000, 1000000000};
 
@@ -112,8 +115,9 @@ bool fastRoundScaled(double value, int decimals, std::uint64_t& rounded) {
     const double scaled = std::fabs(value) * kPowers[decimals];
     if (!(scaled < 1e15))
         return false;
-    const double whole = std::floor(scaled);
-    const double fraction = scaled - whole; // exact below 2^52
+    // Truncation is the floor of a value that is not negative; both are exact below 2^52.
+    const double whole = static_cast<double>(static_cast<std::uint64_t>(scaled));
+    const double fraction = scaled - whole;
     // Both the product's rounding and the shortest form lie within ~2.2e-16·scaled of the value.
     if (std::fabs(fraction - 0.5) <= scaled * 1e-15 + 1e-300)
         return false;
@@ -121,22 +125,45 @@ bool fastRoundScaled(double value, int decimals, std::uint64_t& rounded) {
     return true;
 }
 
+/// "00" to "99": two digits written at a time.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233"
+    "34353637383940414243444546474849505152535455565758596061626364656667"
+    "6869707172737475767778798081828384858687888990919293949596979899";
+
+/// Writes the digits of `n` so that they end just before `end`, exactly `minDigits` of them
+/// or more (leading zeros fill); returns where they start.
+char* writeDigits(std::uint64_t n, int minDigits, char* end) {
+    char* p = end;
+    while (n >= 100) {
+        const auto pair = static_cast<std::size_t>(n % 100) * 2;
+        n /= 100;
+        *--p = kDigitPairs[pair + 1];
+        *--p = kDigitPairs[pair];
+    }
+    if (n >= 10) {
+        *--p = kDigitPairs[n * 2 + 1];
+        *--p = kDigitPairs[n * 2];
+    } else {
+        *--p = static_cast<char>('0' + n);
+    }
+    while (end - p < minDigits)
+        *--p = '0';
+    return p;
+}
+
 /// Writes `rounded` / 10^decimals in fixed notation, with a minus sign when `negative` and the
 /// number is not zero, so that it ends just before `end`; returns where it starts.
 char* writeScaled(std::uint64_t rounded, int decimals, bool negative, char* end) {
     char* p = end;
-    std::uint64_t integerPart = rounded;
     if (decimals > 0) {
-        for (int i = 0; i < decimals; ++i) {
-            *--p = static_cast<char>('0' + integerPart % 10);
-            integerPart /= 10;
-        }
+        const std::uint64_t power = kIntPowers[decimals];
+        p = writeDigits(rounded % power, decimals, p);
         *--p = '.';
+        p = writeDigits(rounded / power, 1, p);
+    } else {
+        p = writeDigits(rounded, 1, p);
     }
-    do {
-        *--p = static_cast<char>('0' + integerPart % 10);
-        integerPart /= 10;
-    } while (integerPart != 0);
     if (negative && rounded != 0)
         *--p = '-';
     return p;
@@ -280,6 +307,19 @@ int readCount(std::string_view pattern, std::size_t& pos, int limit) {
 
 std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args) {
     std::string out;
+    // "%0.2f", "%0.4g" and the like with one real: the texts of every result.
+    if (pattern.size() == 5 && pattern[0] == '%' && pattern[1] == '0' && pattern[2] == '.' &&
+        isDigit(pattern[3]) && args.size() == 1 && args.begin()->kind() == FormatArg::Kind::Real) {
+        const char type = static_cast<char>(pattern[4] | 0x20);
+        if (type == 'f') {
+            appendFixed(out, args.begin()->real(), pattern[3] - '0');
+            return out;
+        }
+        if (type == 'g') {
+            appendGeneral(out, args.begin()->real(), pattern[3] - '0');
+            return out;
+        }
+    }
     auto next = args.begin();
     std::size_t pos = 0;
     while (pos < pattern.size()) {
@@ -367,7 +407,8 @@ double readReal(std::string_view text) {
     }
     if (digits == 0)
         return fail();
-    if (pos < n && (trimmed[pos] == 'e' || trimmed[pos] == 'E')) {
+    const bool hasExponent = pos < n && (trimmed[pos] == 'e' || trimmed[pos] == 'E');
+    if (hasExponent) {
         ++pos;
         if (pos < n && (trimmed[pos] == '+' || trimmed[pos] == '-'))
             ++pos;
@@ -380,6 +421,24 @@ double readReal(std::string_view text) {
     if (pos != n)
         return fail();
 
+    // Up to 15 digits without an exponent: the digits as a whole number and the power of ten
+    // of the decimals are both exact doubles, so their quotient is the correctly rounded value,
+    // the one from_chars gives.
+    if (digits <= 15 && pos == n && !hasExponent) {
+        std::uint64_t whole = 0;
+        int decimals = -1; // counts from the point on
+        for (std::size_t i = mantissa; i < n; ++i) {
+            if (trimmed[i] == '.') {
+                decimals = 0;
+                continue;
+            }
+            whole = whole * 10 + static_cast<std::uint64_t>(trimmed[i] - '0');
+            if (decimals >= 0)
+                ++decimals;
+        }
+        const double magnitude = static_cast<double>(whole) / kExactPowers[std::max(decimals, 0)];
+        return trimmed.front() == '-' ? -magnitude : magnitude;
+    }
     double value = 0;
     const auto [end, ec] = std::from_chars(trimmed.data() + mantissa, trimmed.data() + n, value);
     if (ec != std::errc() || end != trimmed.data() + n || !std::isfinite(value))

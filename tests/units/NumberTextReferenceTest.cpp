@@ -175,6 +175,52 @@ TEST(FormatTextReference, GeneralTextsMatchTheShortestDigitsRoundedForEveryValue
     }
 }
 
+/// from_chars on the text without its sign, negated for a minus: what readReal has always
+/// returned for a text it accepts.
+double referenceRead(const std::string& text) {
+    const std::size_t start = text[0] == '+' || text[0] == '-' ? 1 : 0;
+    double value = 0;
+    std::from_chars(text.data() + start, text.data() + text.size(), value);
+    return text[0] == '-' ? -value : value;
+}
+
+TEST(ReadRealReference, ShortDecimalsReadAsFromCharsReadsThem) {
+    std::mt19937_64 rng(7);
+    std::uniform_int_distribution<int> length(1, 19);
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::uniform_int_distribution<int> choice(0, 3);
+    std::size_t mismatches = 0;
+    for (int i = 0; i < 1000000; ++i) {
+        std::string text;
+        if (const int sign = choice(rng); sign == 1)
+            text += '-';
+        else if (sign == 2)
+            text += '+';
+        const int digits = length(rng);
+        const int point = std::uniform_int_distribution<int>(-1, digits)(rng);
+        for (int k = 0; k < digits; ++k) {
+            if (k == point)
+                text += '.';
+            text += static_cast<char>('0' + digit(rng));
+        }
+        if (point == digits)
+            text += '.';
+        const double got = readReal(text);
+        const double expected = referenceRead(text);
+        if (std::bit_cast<std::uint64_t>(got) != std::bit_cast<std::uint64_t>(expected) &&
+            ++mismatches <= 5)
+            ADD_FAILURE() << "'" << text << "' read as " << got << " instead of " << expected;
+    }
+    EXPECT_EQ(mismatches, 0U);
+    // Texts the formatter writes, and blanks around them.
+    for (double x : variedValues()) {
+        const std::string text = formatText("%0.3f", {x});
+        if (std::bit_cast<std::uint64_t>(readReal(" " + text + "\t")) !=
+            std::bit_cast<std::uint64_t>(referenceRead(text)))
+            ADD_FAILURE() << "'" << text << "' read back differently";
+    }
+}
+
 TEST(FormatTextReference, PaddingAndTextsAroundFieldsAreKept) {
     EXPECT_EQ(formatText("[%8.2f|%-8.3g|%5d|%-4s]", {-2.675, 0.00012345, -7, "ab"}),
               "[   -2.68|0.000123|   -7|ab  ]");

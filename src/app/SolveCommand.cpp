@@ -553,8 +553,18 @@ void appendCaseValues(const GridCase& gridCase, std::string& output) {
         output += text;
         output += ',';
     }
-    for (const std::string& value : ResultValueTexts(c)) {
-        appendCsvCell(output, value);
+    for (std::size_t i = 0; i < kResultCount; ++i) {
+        // Written in place; a text that needs quotes (none of the number formats does) is
+        // written again as a quoted cell.
+        const std::size_t start = output.size();
+        AppendResultValueText(c, i, output);
+        const std::string_view text = std::string_view(output).substr(start);
+        if (std::any_of(text.begin(), text.end(),
+                        [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; })) {
+            const std::string cell(text);
+            output.resize(start);
+            appendCsvCell(output, cell);
+        }
         output += ',';
     }
 }

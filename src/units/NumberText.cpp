@@ -307,17 +307,23 @@ int readCount(std::string_view pattern, std::size_t& pos, int limit) {
 
 std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args) {
     std::string out;
+    appendFormatted(out, pattern, args);
+    return out;
+}
+
+void appendFormatted(std::string& out, std::string_view pattern,
+                     std::initializer_list<FormatArg> args) {
     // "%0.2f", "%0.4g" and the like with one real: the texts of every result.
     if (pattern.size() == 5 && pattern[0] == '%' && pattern[1] == '0' && pattern[2] == '.' &&
         isDigit(pattern[3]) && args.size() == 1 && args.begin()->kind() == FormatArg::Kind::Real) {
         const char type = static_cast<char>(pattern[4] | 0x20);
         if (type == 'f') {
             appendFixed(out, args.begin()->real(), pattern[3] - '0');
-            return out;
+            return;
         }
         if (type == 'g') {
             appendGeneral(out, args.begin()->real(), pattern[3] - '0');
-            return out;
+            return;
         }
     }
     auto next = args.begin();
@@ -384,7 +390,6 @@ std::string formatText(std::string_view pattern, std::initializer_list<FormatArg
                 out.insert(fieldStart, padding, ' ');
         }
     }
-    return out;
 }
 
 double readReal(std::string_view text) {

@@ -363,6 +363,42 @@ std::string status(const std::string& line) {
     return line.substr(start, notes - start);
 }
 
+TEST(SolveCommand, BatchOfManyChunksWritesWhatShortBatchesOfItsRowsWrite) {
+    // 40,000 varied rows go through the worker threads in several chunks; batches of 400 rows
+    // are each solved on the calling thread. Both must write the same lines.
+    const std::string header = "flow_lps,velocity_mps,diameter_mm,temperature_c,roughness_mm\n";
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> pick(0, 999999);
+    std::vector<std::string> rows;
+    for (int i = 0; i < 40000; ++i) {
+        const double r = pick(rng) / 1e6;
+        rows.push_back(formatText("%0.3f,%s,%s,%0.1f,%0.4f\n",
+                                  {0.1 + 600 * r, i % 3 == 0 ? formatText("%0.2f", {5 * r}) : "",
+                                   i % 3 != 0 ? formatText("%0.1f", {15 + 735 * r}) : "",
+                                   -20 + 220 * ((i * 7919) % 2201) / 2200.0, 2 * r}));
+    }
+    std::string whole = header;
+    for (const std::string& row : rows)
+        whole += row;
+    const SolveRun all = solve({"--batch"}, whole);
+    std::string expected;
+    for (std::size_t first = 0; first < rows.size(); first += 400) {
+        std::string part = header;
+        for (std::size_t i = first; i < first + 400; ++i)
+            part += rows[i];
+        const std::string out = solve({"--batch"}, part).out;
+        // Line numbers in failure messages count from the start of each part.
+        expected += first == 0 ? out : out.substr(out.find('\n') + 1);
+    }
+    const auto got = lines(all.out);
+    const auto want = lines(expected);
+    ASSERT_EQ(got.size(), want.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < got.size(); ++i)
+        if (got[i] != want[i] && got[i].find("line ") == std::string::npos && ++differing <= 3)
+            ADD_FAILURE() << "line " << i << ": " << got[i] << " vs " << want[i];
+}
+
 TEST(SolveCommand, BatchReadsRfc4180Files) {
     struct Case {
         const char* name;
@@ -507,6 +543,8 @@ TEST(SolveCommand, FailedWriteIsReportedAndFails) {
         {{"--batch"}, "flow_lps\n30\n", 0},
         {{"--batch"}, "flow_lps\n30\n", 300},
         {{"--batch"}, "flow_lps\n" + repeated("30\n", 100), 2000},
+        // Several chunks solved by the worker threads, the output failing in the second.
+        {{"--batch"}, "flow_lps\n" + repeated("30\n", 40000), 4000000},
     };
     for (const Case& c : cases) {
         std::istringstream in(c.input);

@@ -24,7 +24,7 @@ import sys
 import tempfile
 import time
 
-FITTINGS = ["Elbow 90 deg threaded standard r/D=1*4", "Valve gate*2", "Tee through-branch as elbow threaded*1"]
+FITTINGS = ["Elbow 90 deg threaded standard r/D=1*4", "Valve gate*2", "Tee run through threaded*1"]
 
 
 def make_cases(path, rows, pipe_run):

@@ -725,7 +725,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kChunkRows = 16384;
+    static constexpr std::size_t kChunkRows = 8192;
     static constexpr std::size_t kMinRowsPerSlice = 256;
     static constexpr std::size_t kNoColumn = std::numeric_limits<std::size_t>::max();
 

@@ -155,14 +155,13 @@ char* writeDigits(std::uint64_t n, int minDigits, char* end) {
 /// Writes `rounded` / 10^decimals in fixed notation, with a minus sign when `negative` and the
 /// number is not zero, so that it ends just before `end`; returns where it starts.
 char* writeScaled(std::uint64_t rounded, int decimals, bool negative, char* end) {
-    char* p = end;
+    // All the digits with at least one before the point, then the point moved in between.
+    char* p = writeDigits(rounded, decimals + 1, end);
     if (decimals > 0) {
-        const std::uint64_t power = kIntPowers[decimals];
-        p = writeDigits(rounded % power, decimals, p);
-        *--p = '.';
-        p = writeDigits(rounded / power, 1, p);
-    } else {
-        p = writeDigits(rounded, 1, p);
+        char* point = end - decimals;
+        std::copy(p, point, p - 1);
+        *--point = '.';
+        --p;
     }
     if (negative && rounded != 0)
         *--p = '-';
@@ -402,18 +401,32 @@ double readReal(std::string_view text) {
     if (pos < n && (trimmed[pos] == '+' || trimmed[pos] == '-'))
         ++pos;
     const std::size_t mantissa = pos;
+    // The digits are gathered as a whole number on the way; past 19 of them it may wrap, but
+    // then only from_chars reads the text.
     std::size_t digits = 0;
-    while (pos < n && isDigit(trimmed[pos]))
+    std::uint64_t whole = 0;
+    while (pos < n && isDigit(trimmed[pos])) {
+        whole = whole * 10 + static_cast<std::uint64_t>(trimmed[pos] - '0');
         ++pos, ++digits;
+    }
+    std::size_t decimals = 0;
     if (pos < n && trimmed[pos] == '.') {
         ++pos;
-        while (pos < n && isDigit(trimmed[pos]))
-            ++pos, ++digits;
+        while (pos < n && isDigit(trimmed[pos])) {
+            whole = whole * 10 + static_cast<std::uint64_t>(trimmed[pos] - '0');
+            ++pos, ++digits, ++decimals;
+        }
     }
     if (digits == 0)
         return fail();
-    const bool hasExponent = pos < n && (trimmed[pos] == 'e' || trimmed[pos] == 'E');
-    if (hasExponent) {
+    // Up to 15 digits without an exponent: the digits as a whole number and the power of ten
+    // of the decimals are both exact doubles, so their quotient is the correctly rounded value,
+    // the one from_chars gives.
+    if (pos == n && digits <= 15) {
+        const double magnitude = static_cast<double>(whole) / kExactPowers[decimals];
+        return trimmed.front() == '-' ? -magnitude : magnitude;
+    }
+    if (pos < n && (trimmed[pos] == 'e' || trimmed[pos] == 'E')) {
         ++pos;
         if (pos < n && (trimmed[pos] == '+' || trimmed[pos] == '-'))
             ++pos;
@@ -426,24 +439,6 @@ double readReal(std::string_view text) {
     if (pos != n)
         return fail();
 
-    // Up to 15 digits without an exponent: the digits as a whole number and the power of ten
-    // of the decimals are both exact doubles, so their quotient is the correctly rounded value,
-    // the one from_chars gives.
-    if (digits <= 15 && pos == n && !hasExponent) {
-        std::uint64_t whole = 0;
-        int decimals = -1; // counts from the point on
-        for (std::size_t i = mantissa; i < n; ++i) {
-            if (trimmed[i] == '.') {
-                decimals = 0;
-                continue;
-            }
-            whole = whole * 10 + static_cast<std::uint64_t>(trimmed[i] - '0');
-            if (decimals >= 0)
-                ++decimals;
-        }
-        const double magnitude = static_cast<double>(whole) / kExactPowers[std::max(decimals, 0)];
-        return trimmed.front() == '-' ? -magnitude : magnitude;
-    }
     double value = 0;
     const auto [end, ec] = std::from_chars(trimmed.data() + mantissa, trimmed.data() + n, value);
     if (ec != std::errc() || end != trimmed.data() + n || !std::isfinite(value))

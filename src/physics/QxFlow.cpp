@@ -124,13 +124,16 @@ double FrictionFactor(int& regime, bool forceColebrook, double startF, double ro
         return SmoothFrictionFactor(startF, reynolds);
     }
     const double rr = scope.result(static_cast<long double>(roughness) / diameter);
-    if (startF == 0)
+    // Without a starting value the rough limit starts the iteration and is also the answer of
+    // a fully rough flow, so it is evaluated once.
+    const bool startsRough = startF == 0;
+    if (startsRough)
         startF = RoughFrictionFactor(rr);
     const long double criterion =
         std::sqrt(static_cast<long double>(startF)) * (static_cast<long double>(reynolds) * rr);
     if (criterion > kRoughCriterion) {
         regime = kRegimeRough;
-        return RoughFrictionFactor(rr);
+        return startsRough ? startF : RoughFrictionFactor(rr);
     }
     regime = kRegimeTransition;
     return ColebrookFrictionFactor(startF, rr, reynolds);

@@ -1,5 +1,6 @@
 #include "physics/QxFlow.h"
 
+#include "physics/ExtendedLog.h"
 #include "platform/FloatFaults.h"
 
 #include <cmath>
@@ -15,7 +16,7 @@ constexpr double kMinSecantDenominator = 1e-12;
 constexpr double kRoughCriterion = 200.0; // √f·Re·e/D above this is fully rough
 
 long double roughFrictionFactor(long double relRoughness) {
-    const long double s = 1.14L - 2.0L * std::log10(relRoughness);
+    const long double s = 1.14L - 2.0L * log10Extended(relRoughness);
     return 1.0L / (s * s);
 }
 
@@ -50,7 +51,8 @@ IterationResult smoothIteration(double startF, double reynolds) {
     int steps = 0;
     for (;;) {
         const double previous = x;
-        x = static_cast<double>(2.0L * std::log10(reynolds / static_cast<long double>(x)) - 0.8L);
+        x = static_cast<double>(2.0L * log10Extended(reynolds / static_cast<long double>(x)) -
+                                0.8L);
         ++steps;
         if (steps > kMaxStepCount || std::fabs(x - previous) <= kSmoothTolerance)
             break;
@@ -66,7 +68,7 @@ IterationResult colebrookIteration(double startF, double relRoughness, double re
     static const long double C = std::log10(std::exp(1.0L)); // log10(e)
 
     double x = scope.result(1.0L / std::sqrt(static_cast<long double>(startF)));
-    auto residual = [&](long double xi) { return xi + 2.0L * std::log10(A + B * xi); };
+    auto residual = [&](long double xi) { return xi + 2.0L * log10Extended(A + B * xi); };
 
     double R = static_cast<double>((A + 2.0L * C * B * x) / (A + B * x));
     double G = static_cast<double>(residual(x));

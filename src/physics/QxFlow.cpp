@@ -14,6 +14,9 @@ constexpr double kSmoothTolerance = 0.000001;
 constexpr double kColebrookTolerance = 0.000001;
 constexpr double kMinSecantDenominator = 1e-12;
 constexpr double kRoughCriterion = 200.0; // √f·Re·e/D above this is fully rough
+/// log10(e) as the C library evaluates it, once at start-up rather than behind a guard at
+/// every iteration.
+const long double kLog10E = std::log10(std::exp(1.0L));
 
 long double roughFrictionFactor(long double relRoughness) {
     const long double s = 1.14L - 2.0L * log10Extended(relRoughness);
@@ -65,7 +68,7 @@ IterationResult colebrookIteration(double startF, double relRoughness, double re
     FloatFaultScope scope;
     const long double A = relRoughness / 3.71L;
     const long double B = 2.51L / reynolds;
-    static const long double C = std::log10(std::exp(1.0L)); // log10(e)
+    const long double C = kLog10E;
 
     double x = scope.result(1.0L / std::sqrt(static_cast<long double>(startF)));
     auto residual = [&](long double xi) { return xi + 2.0L * log10Extended(A + B * xi); };

@@ -53,10 +53,10 @@ std::vector<long double> arguments() {
             xs.push_back(above = std::nextafter(above, 2.0L));
         }
     }
-    for (long double x : {0.0L, -0.0L, -1.0L, std::numeric_limits<long double>::denorm_min(),
-                          std::numeric_limits<long double>::min(),
-                          std::numeric_limits<long double>::max(), HUGE_VALL, -HUGE_VALL,
-                          std::numeric_limits<long double>::quiet_NaN()})
+    for (long double x :
+         {0.0L, -0.0L, -1.0L, std::numeric_limits<long double>::denorm_min(),
+          std::numeric_limits<long double>::min(), std::numeric_limits<long double>::max(),
+          HUGE_VALL, -HUGE_VALL, std::numeric_limits<long double>::quiet_NaN()})
         xs.push_back(x);
     return xs;
 }

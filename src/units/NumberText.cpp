@@ -155,14 +155,23 @@ char* writeDigits(std::uint64_t n, int minDigits, char* end) {
 /// Writes `rounded` / 10^decimals in fixed notation, with a minus sign when `negative` and the
 /// number is not zero, so that it ends just before `end`; returns where it starts.
 char* writeScaled(std::uint64_t rounded, int decimals, bool negative, char* end) {
-    // All the digits with at least one before the point, then the point moved in between.
-    char* p = writeDigits(rounded, decimals + 1, end);
+    char* p = end;
+    std::uint64_t n = rounded;
     if (decimals > 0) {
-        char* point = end - decimals;
-        std::copy(p, point, p - 1);
-        *--point = '.';
-        --p;
+        int left = decimals;
+        for (; left >= 2; left -= 2) {
+            const auto pair = static_cast<std::size_t>(n % 100) * 2;
+            n /= 100;
+            *--p = kDigitPairs[pair + 1];
+            *--p = kDigitPairs[pair];
+        }
+        if (left == 1) {
+            *--p = static_cast<char>('0' + n % 10);
+            n /= 10;
+        }
+        *--p = '.';
     }
+    p = writeDigits(n, 1, p);
     if (negative && rounded != 0)
         *--p = '-';
     return p;

@@ -131,17 +131,18 @@ double FrictionFactor(int& regime, bool forceColebrook, double startF, double ro
     const double rr = scope.result(static_cast<long double>(roughness) / diameter);
     // Without a starting value the rough limit starts the iteration and is also the answer of
     // a fully rough flow, so it is evaluated once.
+    // (This scope checks the rough limit as RoughFrictionFactor's own, nested, scope would.)
     const bool startsRough = startF == 0;
     if (startsRough)
-        startF = RoughFrictionFactor(rr);
+        startF = scope.result(roughFrictionFactor(rr));
     const long double criterion =
         std::sqrt(static_cast<long double>(startF)) * (static_cast<long double>(reynolds) * rr);
     if (criterion > kRoughCriterion) {
         regime = kRegimeRough;
-        return startsRough ? startF : RoughFrictionFactor(rr);
+        return startsRough ? startF : scope.result(roughFrictionFactor(rr));
     }
     regime = kRegimeTransition;
-    return ColebrookFrictionFactor(startF, rr, reynolds);
+    return detail::colebrookIteration(startF, rr, reynolds).frictionFactor;
 }
 
 double PressureGradient(double density, double frictionFactor, double velocity, double diameter) {

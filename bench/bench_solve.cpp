@@ -152,6 +152,7 @@ void BM_BatchRows(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * 1000);
 }
-BENCHMARK(BM_BatchRows)->Unit(benchmark::kMillisecond);
+// Real time: the rows are solved on worker threads whose CPU time the calling thread does not see.
+BENCHMARK(BM_BatchRows)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -303,6 +303,9 @@ class GridStart;
 class GridCase {
 public:
     GridCase(const GridStart& start, bool precise);
+    // The case points into its own grid.
+    GridCase(const GridCase&) = delete;
+    GridCase& operator=(const GridCase&) = delete;
 
     /// Commits `text` to `row` as the grid does: the number must lie in the row's range; the
     /// editor's text is read with all the others, the case recomputes and writes them back.
@@ -443,14 +446,14 @@ private:
                     FlowCase::ReadInputText(row, grid_.texts[i], grid_.flowCase.Units);
                 grid_.readTexts[i] = grid_.texts[i];
             }
-            grid_.flowCase.InputValue(row) = grid_.readValues[i];
+            *inputs_[i] = grid_.readValues[i];
         }
     }
 
     void showInputs() {
         for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
             const auto i = static_cast<std::size_t>(row - 1);
-            const double value = grid_.flowCase.InputValue(row);
+            const double value = *inputs_[i];
             if (std::bit_cast<std::uint64_t>(value) !=
                 std::bit_cast<std::uint64_t>(grid_.shownValues[i])) {
                 grid_.texts[i] = FlowCase::InputText(row, value, grid_.flowCase.Units);
@@ -460,6 +463,9 @@ private:
     }
 
     Grid grid_;
+    /// The case's fields of input rows 1 to 5, looked up once: the grid reads and writes
+    /// them at every edit.
+    std::array<double*, 5> inputs_;
     const GridStart* start_;
     bool precise_;
     PipeRunInputs run_;
@@ -490,7 +496,10 @@ public:
 };
 
 GridCase::GridCase(const GridStart& start, bool precise)
-    : grid_(start.grid), start_(&start), precise_(precise) {}
+    : grid_(start.grid), start_(&start), precise_(precise) {
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        inputs_[static_cast<std::size_t>(row - 1)] = &grid_.flowCase.InputValue(row);
+}
 
 const RowUnit& GridCase::rowUnit(int row) const {
     return start_->rows[static_cast<std::size_t>(row - 1)];

@@ -708,7 +708,8 @@ public:
         }
         SliceWorkers workers(*this);
         std::size_t current = 0;
-        bool solving = false; // whether the workers hold chunks[current]
+        bool solving = false;                     // whether the workers hold chunks[current]
+        std::array<bool, 2> solved{false, false}; // slices solved and not yet written
         bool more = true;
         for (;;) {
             if (more) {
@@ -716,14 +717,16 @@ public:
                 solving = true;
             }
             const std::size_t previous = 1 - current;
-            if (!slices[previous].empty() && !writeSlices(slices[previous], outcome))
+            // The slices keep their output buffers from chunk to chunk.
+            if (solved[previous] && !writeSlices(slices[previous], outcome))
                 break;
-            slices[previous].clear();
+            solved[previous] = false;
             if (!more)
                 break;
             more = reader_.read(chunks[previous], kChunkRows);
             workers.finish();
             solving = false;
+            solved[current] = true;
             current = previous;
         }
         if (solving)

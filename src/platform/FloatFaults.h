@@ -35,8 +35,11 @@ void raiseFloatFaults();
 /// value to double and throws when any fault was raised on the way or the value is not finite.
 class FloatFaultScope {
 public:
-    FloatFaultScope() noexcept;
-    ~FloatFaultScope();
+    FloatFaultScope() noexcept {
+        if (depth()++ == 0 && raisedFloatFaults() != 0)
+            std::feclearexcept(kFloatFaultFlags);
+    }
+    ~FloatFaultScope() { --depth(); }
     FloatFaultScope(const FloatFaultScope&) = delete;
     FloatFaultScope& operator=(const FloatFaultScope&) = delete;
 
@@ -47,6 +50,14 @@ public:
     }
 
 private:
+    /// How many scopes are open on this thread. A function-local thread-local variable with a
+    /// constant initializer is reached directly in every translation unit, without the wrapper
+    /// function a thread-local variable of namespace scope is reached through from other
+    /// units (which sanitizers misread), and the scope's entry and exit stay inline.
+    static int& depth() noexcept {
+        static thread_local int openScopes = 0;
+        return openScopes;
+    }
     static double checked(double value) {
         if (raisedFloatFaults() != 0 || !std::isfinite(value))
             failed(value);

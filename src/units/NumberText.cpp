@@ -131,9 +131,8 @@ constexpr char kDigitPairs[] =
     "34353637383940414243444546474849505152535455565758596061626364656667"
     "6869707172737475767778798081828384858687888990919293949596979899";
 
-/// Writes the digits of `n` so that they end just before `end`, exactly `minDigits` of them
-/// or more (leading zeros fill); returns where they start.
-char* writeDigits(std::uint64_t n, int minDigits, char* end) {
+/// Writes the digits of `n` so that they end just before `end`; returns where they start.
+char* writeDigits(std::uint64_t n, char* end) {
     char* p = end;
     while (n >= 100) {
         const auto pair = static_cast<std::size_t>(n % 100) * 2;
@@ -147,8 +146,6 @@ char* writeDigits(std::uint64_t n, int minDigits, char* end) {
     } else {
         *--p = static_cast<char>('0' + n);
     }
-    while (end - p < minDigits)
-        *--p = '0';
     return p;
 }
 
@@ -171,7 +168,7 @@ char* writeScaled(std::uint64_t rounded, int decimals, bool negative, char* end)
         }
         *--p = '.';
     }
-    p = writeDigits(n, 1, p);
+    p = writeDigits(n, p);
     if (negative && rounded != 0)
         *--p = '-';
     return p;
@@ -209,7 +206,7 @@ std::string fixedText(double value, int decimals) {
     return text;
 }
 
-/// The powers of ten 1e-5 to 1e15 as the doubles nearest them: a finite positive x whose
+/// The powers of ten 1e-5 to 1e16 as the doubles nearest them: a finite positive x whose
 /// shortest digits have the exponent e satisfies kDecades[e + 5] ≤ x < kDecades[e + 6].
 constexpr double kDecades[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
                                1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};

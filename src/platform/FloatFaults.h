@@ -44,8 +44,10 @@ public:
     FloatFaultScope& operator=(const FloatFaultScope&) = delete;
 
     double result(long double value) const {
-        // volatile keeps the rounding to double ahead of the flag test
-        volatile double rounded = static_cast<double>(value);
+        double rounded = static_cast<double>(value);
+        // The empty statement takes the rounded value from memory (where the x87 unit stores
+        // it when it rounds) and, being volatile like the flag test, stays ahead of that test.
+        __asm__ volatile("" : "+m"(rounded));
         return checked(rounded);
     }
 

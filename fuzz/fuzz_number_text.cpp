@@ -3,6 +3,8 @@
 #include "platform/Errors.h"
 #include "units/NumberText.h"
 
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +21,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::fabs(value) > 1e-290)
             std::abort();
         if (corvel::readReal(corvel::shortestRealText(value)) != value)
+            std::abort();
+        // The short-decimal path gives what from_chars gives for the same digits.
+        std::string_view digits = text;
+        while (!digits.empty() &&
+               (digits.front() == ' ' || (digits.front() >= '\t' && digits.front() <= '\r')))
+            digits.remove_prefix(1);
+        const bool negative = !digits.empty() && digits.front() == '-';
+        if (!digits.empty() && (negative || digits.front() == '+'))
+            digits.remove_prefix(1);
+        double expected = 0;
+        std::from_chars(digits.data(), digits.data() + digits.size(), expected);
+        if (std::bit_cast<std::uint64_t>(negative ? -expected : expected) !=
+            std::bit_cast<std::uint64_t>(value))
             std::abort();
     } catch (const corvel::EConvertError&) {
     }

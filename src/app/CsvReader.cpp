@@ -22,7 +22,9 @@ bool isLineEnd(char c) {
 } // namespace
 
 void appendCsvCell(std::string& line, std::string_view cell) {
-    if (cell.find_first_of(",\"\r\n") == std::string_view::npos) {
+    // One pass over the (short) cell beats a search for any of four characters.
+    const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+    if (std::none_of(cell.begin(), cell.end(), special)) {
         line += cell;
         return;
     }

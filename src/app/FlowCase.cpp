@@ -217,16 +217,15 @@ SolveOutcome FlowCase::Solve(const std::function<void()>& publish) {
     try {
         const double T = Temperature;
         if (Water == WaterModel::Simple) {
-            Density = WaterDensity(T);
-            SpecificHeat = WaterSpecificHeat(T);
-            Viscosity = WaterViscosity(T);
-            Conductivity = WaterConductivity(T);
-            // The same arithmetic as WaterPrandtl(T) and WaterEnthalpy(T), without evaluating
-            // the three properties again.
-            Prandtl = PrandtlFrom(SpecificHeat, Viscosity, Conductivity);
-            Enthalpy = EnthalpyFrom(T, SpecificHeat);
-            VapourPressure = WaterVapourPressure(T);
-            Diffusion = WaterDiffusionCoefficient(T);
+            const SimpleWaterSet water = SimpleWaterProperties(T);
+            Density = water.density;
+            SpecificHeat = water.specificHeat;
+            Viscosity = water.viscosity;
+            Conductivity = water.conductivity;
+            Prandtl = water.prandtl;
+            Enthalpy = water.enthalpy;
+            VapourPressure = water.vapourPressure;
+            Diffusion = water.diffusion;
             Boiling = LinePressure < VapourPressure;
         } else {
             const WaterState water = LiquidWater(Water, T, LinePressure);

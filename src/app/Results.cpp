@@ -96,17 +96,19 @@ std::array<double, kResultCount> ResultValues(const FlowCase& flowCase) {
 
 std::array<std::string, kResultCount> ResultValueTexts(const FlowCase& flowCase) {
     std::array<std::string, kResultCount> texts;
-    for (std::size_t i = 0; i < kResultCount; ++i) {
-        const ResultFormat& line = kResultLines[i];
-        if (!line.field)
-            texts[i] = formatText(line.format, {RegimeName(flowCase.Regime)});
-        else if (inChosenUnit(line, flowCase.Units))
-            texts[i] =
-                flowCase.Units.text(static_cast<Quantity>(line.quantity), flowCase.*line.field);
-        else
-            texts[i] = formatText(line.format, {flowCase.*line.field * line.scale});
-    }
+    for (std::size_t i = 0; i < kResultCount; ++i)
+        AppendResultValueText(flowCase, i, texts[i]);
     return texts;
+}
+
+void AppendResultValueText(const FlowCase& flowCase, std::size_t index, std::string& out) {
+    const ResultFormat& line = kResultLines[index];
+    if (!line.field)
+        appendFormatted(out, line.format, {RegimeName(flowCase.Regime)});
+    else if (inChosenUnit(line, flowCase.Units))
+        out += flowCase.Units.text(static_cast<Quantity>(line.quantity), flowCase.*line.field);
+    else
+        appendFormatted(out, line.format, {flowCase.*line.field * line.scale});
 }
 
 ResultRows MakeResultRows(const FlowCase& flowCase) {

@@ -38,6 +38,8 @@ ResultRows MakeResultRows(const FlowCase& flowCase);
 
 /// Only the value texts of those rows.
 std::array<std::string, kResultCount> ResultValueTexts(const FlowCase& flowCase);
+/// Appends value text `index` of ResultValueTexts to `out` without making a string for it.
+void AppendResultValueText(const FlowCase& flowCase, std::size_t index, std::string& out);
 
 /// The numbers behind the rows, in the list's units (the regime row holds its code).
 std::array<double, kResultCount> ResultValues(const FlowCase& flowCase);

@@ -16,6 +16,8 @@
 #include "units/UnitChoices.h"
 
 #include <algorithm>
+#include <array>
+#include <barrier>
 #include <bit>
 #include <cerrno>
 #include <charconv>
@@ -301,6 +303,9 @@ class GridStart;
 class GridCase {
 public:
     GridCase(const GridStart& start, bool precise);
+    // The case points into its own grid.
+    GridCase(const GridCase&) = delete;
+    GridCase& operator=(const GridCase&) = delete;
 
     /// Commits `text` to `row` as the grid does: the number must lie in the row's range; the
     /// editor's text is read with all the others, the case recomputes and writes them back.
@@ -441,14 +446,14 @@ private:
                     FlowCase::ReadInputText(row, grid_.texts[i], grid_.flowCase.Units);
                 grid_.readTexts[i] = grid_.texts[i];
             }
-            grid_.flowCase.InputValue(row) = grid_.readValues[i];
+            *inputs_[i] = grid_.readValues[i];
         }
     }
 
     void showInputs() {
         for (int row = kFlowRateRow; row <= kRoughnessRow; ++row) {
             const auto i = static_cast<std::size_t>(row - 1);
-            const double value = grid_.flowCase.InputValue(row);
+            const double value = *inputs_[i];
             if (std::bit_cast<std::uint64_t>(value) !=
                 std::bit_cast<std::uint64_t>(grid_.shownValues[i])) {
                 grid_.texts[i] = FlowCase::InputText(row, value, grid_.flowCase.Units);
@@ -458,6 +463,9 @@ private:
     }
 
     Grid grid_;
+    /// The case's fields of input rows 1 to 5, looked up once: the grid reads and writes
+    /// them at every edit.
+    std::array<double*, 5> inputs_;
     const GridStart* start_;
     bool precise_;
     PipeRunInputs run_;
@@ -488,7 +496,10 @@ public:
 };
 
 GridCase::GridCase(const GridStart& start, bool precise)
-    : grid_(start.grid), start_(&start), precise_(precise) {}
+    : grid_(start.grid), start_(&start), precise_(precise) {
+    for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
+        inputs_[static_cast<std::size_t>(row - 1)] = &grid_.flowCase.InputValue(row);
+}
 
 const RowUnit& GridCase::rowUnit(int row) const {
     return start_->rows[static_cast<std::size_t>(row - 1)];
@@ -551,8 +562,18 @@ void appendCaseValues(const GridCase& gridCase, std::string& output) {
         output += text;
         output += ',';
     }
-    for (const std::string& value : ResultValueTexts(c)) {
-        appendCsvCell(output, value);
+    for (std::size_t i = 0; i < kResultCount; ++i) {
+        // Written in place; a text that needs quotes (none of the number formats does) is
+        // written again as a quoted cell.
+        const std::size_t start = output.size();
+        AppendResultValueText(c, i, output);
+        const std::string_view text = std::string_view(output).substr(start);
+        if (std::any_of(text.begin(), text.end(),
+                        [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; })) {
+            const std::string cell(text);
+            output.resize(start);
+            appendCsvCell(output, cell);
+        }
         output += ',';
     }
 }
@@ -661,40 +682,62 @@ public:
         if (!write(header, outcome))
             return outcome;
 
-        // Rows are read in chunks, each chunk is solved in slices on every core, and the slices
-        // are written in order: the output is the same as one row after the other, and memory
-        // stays bounded by the chunk whatever the length of the batch.
-        const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1U, 8U);
-        CsvReader::Chunk chunk;
-        std::vector<Slice> slices(workers);
-        while (reader_.read(chunk, kChunkRows)) {
-            const std::size_t rows = chunk.size();
-            const std::size_t sliceCount = rows < kMinRowsPerSlice * 2 ? 1 : workers;
-            const std::size_t perSlice = (rows + sliceCount - 1) / sliceCount;
-            std::vector<std::thread> threads;
-            for (std::size_t k = 0; k < sliceCount; ++k) {
-                Slice& slice = slices[k];
-                slice.first = std::min(rows, k * perSlice);
-                slice.last = std::min(rows, slice.first + perSlice);
-                if (k == 0)
-                    continue; // the calling thread solves the first slice itself
-                threads.emplace_back([this, &chunk, &slice] { solveSlice(chunk, slice); });
-            }
-            solveSlice(chunk, slices[0]);
-            for (std::thread& thread : threads)
-                thread.join();
-            for (std::size_t k = 0; k < sliceCount; ++k) {
-                if (!write(slices[k].output, outcome))
-                    return outcome;
-                outcome.allSolved &= slices[k].allSolved;
-            }
+        // Rows are read in chunks and each chunk is solved in slices, one on every core, while
+        // this thread writes the results of the chunk before and reads the chunk after: the
+        // slices are written in order, so the output is the same as one row after the other,
+        // and memory stays bounded by two chunks whatever the length of the batch. A batch
+        // that fits one small chunk is solved here without starting any thread.
+        std::array<CsvReader::Chunk, 2> chunks;
+        std::array<std::vector<Slice>, 2> slices;
+        if (!reader_.read(chunks[0], kChunkRows)) {
+            write({}, outcome);
+            return outcome;
         }
-        write({}, outcome); // flushes
+        if (chunks[0].size() < kMinRowsPerSlice * 2) {
+            slices[0].resize(1);
+            slices[0][0] = {0, chunks[0].size(), {}, true};
+            solveSlice(chunks[0], slices[0][0]);
+            if (writeSlices(slices[0], outcome) && !reader_.read(chunks[1], kChunkRows)) {
+                write({}, outcome); // flushes
+                return outcome;
+            }
+            if (outcome.writeFailed)
+                return outcome;
+            // More rows follow after all: the rest goes through the workers.
+            std::swap(chunks[0], chunks[1]);
+        }
+        SliceWorkers workers(*this);
+        std::size_t current = 0;
+        bool solving = false;                     // whether the workers hold chunks[current]
+        std::array<bool, 2> solved{false, false}; // slices solved and not yet written
+        bool more = true;
+        for (;;) {
+            if (more) {
+                workers.start(chunks[current], slices[current]);
+                solving = true;
+            }
+            const std::size_t previous = 1 - current;
+            // The slices keep their output buffers from chunk to chunk.
+            if (solved[previous] && !writeSlices(slices[previous], outcome))
+                break;
+            solved[previous] = false;
+            if (!more)
+                break;
+            more = reader_.read(chunks[previous], kChunkRows);
+            workers.finish();
+            solving = false;
+            solved[current] = true;
+            current = previous;
+        }
+        if (solving)
+            workers.finish();
+        if (!outcome.writeFailed)
+            write({}, outcome); // flushes
         return outcome;
     }
 
 private:
-    static constexpr std::size_t kChunkRows = 16384;
+    static constexpr std::size_t kChunkRows = 8192;
     static constexpr std::size_t kMinRowsPerSlice = 256;
     static constexpr std::size_t kNoColumn = std::numeric_limits<std::size_t>::max();
 
@@ -704,6 +747,74 @@ private:
         std::size_t last = 0;
         std::string output;
         bool allSolved = true;
+    };
+
+    /// Writes the slices' results in order; false when writing failed.
+    bool writeSlices(const std::vector<Slice>& chunkSlices, Outcome& outcome) {
+        for (const Slice& slice : chunkSlices) {
+            if (!slice.output.empty() && !write(slice.output, outcome))
+                return false;
+            outcome.allSolved &= slice.allSolved;
+        }
+        return true;
+    }
+
+    /// One thread for each core, kept for the whole batch, each solving its slice of a chunk.
+    /// Threads that live as long as the batch keep what they remember of the water
+    /// properties.
+    class SliceWorkers {
+    public:
+        explicit SliceWorkers(const BatchSolver& solver)
+            : solver_(solver), count_(std::clamp(std::thread::hardware_concurrency(), 1U, 8U)),
+              started_(static_cast<std::ptrdiff_t>(count_) + 1),
+              finished_(static_cast<std::ptrdiff_t>(count_) + 1) {
+            for (unsigned k = 0; k < count_; ++k)
+                threads_.emplace_back([this, k] { work(k); });
+        }
+        ~SliceWorkers() {
+            stopping_ = true;
+            started_.arrive_and_wait();
+            for (std::thread& thread : threads_)
+                thread.join();
+        }
+        SliceWorkers(const SliceWorkers&) = delete;
+        SliceWorkers& operator=(const SliceWorkers&) = delete;
+
+        /// Hands every worker its slice of `chunk`; returns at once.
+        void start(const CsvReader::Chunk& chunk, std::vector<Slice>& slices) {
+            const std::size_t rows = chunk.size();
+            const std::size_t perSlice = (rows + count_ - 1) / count_;
+            slices.resize(count_);
+            for (std::size_t k = 0; k < count_; ++k) {
+                slices[k].first = std::min(rows, k * perSlice);
+                slices[k].last = std::min(rows, slices[k].first + perSlice);
+            }
+            chunk_ = &chunk;
+            slices_ = &slices;
+            started_.arrive_and_wait();
+        }
+        /// Waits until every slice of the chunk is solved.
+        void finish() { finished_.arrive_and_wait(); }
+
+    private:
+        void work(std::size_t k) {
+            for (;;) {
+                started_.arrive_and_wait();
+                if (stopping_)
+                    return;
+                solver_.solveSlice(*chunk_, (*slices_)[k]);
+                finished_.arrive_and_wait();
+            }
+        }
+
+        const BatchSolver& solver_;
+        unsigned count_;
+        std::barrier<> started_;  ///< the chunk is handed over (or the batch is done)
+        std::barrier<> finished_; ///< every slice is solved
+        const CsvReader::Chunk* chunk_ = nullptr;
+        std::vector<Slice>* slices_ = nullptr;
+        bool stopping_ = false; ///< set before the last start, read after it
+        std::vector<std::thread> threads_;
     };
 
     /// A column that edits an input row.

@@ -1,5 +1,6 @@
 #include "physics/QxFlow.h"
 
+#include "physics/ExtendedLog.h"
 #include "platform/FloatFaults.h"
 
 #include <cmath>
@@ -13,9 +14,12 @@ constexpr double kSmoothTolerance = 0.000001;
 constexpr double kColebrookTolerance = 0.000001;
 constexpr double kMinSecantDenominator = 1e-12;
 constexpr double kRoughCriterion = 200.0; // √f·Re·e/D above this is fully rough
+/// log10(e) as the C library evaluates it, once at start-up rather than behind a guard at
+/// every iteration.
+const long double kLog10E = std::log10(std::exp(1.0L));
 
 long double roughFrictionFactor(long double relRoughness) {
-    const long double s = 1.14L - 2.0L * std::log10(relRoughness);
+    const long double s = 1.14L - 2.0L * log10Extended(relRoughness);
     return 1.0L / (s * s);
 }
 
@@ -50,7 +54,8 @@ IterationResult smoothIteration(double startF, double reynolds) {
     int steps = 0;
     for (;;) {
         const double previous = x;
-        x = static_cast<double>(2.0L * std::log10(reynolds / static_cast<long double>(x)) - 0.8L);
+        x = static_cast<double>(2.0L * log10Extended(reynolds / static_cast<long double>(x)) -
+                                0.8L);
         ++steps;
         if (steps > kMaxStepCount || std::fabs(x - previous) <= kSmoothTolerance)
             break;
@@ -63,10 +68,10 @@ IterationResult colebrookIteration(double startF, double relRoughness, double re
     FloatFaultScope scope;
     const long double A = relRoughness / 3.71L;
     const long double B = 2.51L / reynolds;
-    static const long double C = std::log10(std::exp(1.0L)); // log10(e)
+    const long double C = kLog10E;
 
     double x = scope.result(1.0L / std::sqrt(static_cast<long double>(startF)));
-    auto residual = [&](long double xi) { return xi + 2.0L * std::log10(A + B * xi); };
+    auto residual = [&](long double xi) { return xi + 2.0L * log10Extended(A + B * xi); };
 
     double R = static_cast<double>((A + 2.0L * C * B * x) / (A + B * x));
     double G = static_cast<double>(residual(x));
@@ -124,16 +129,20 @@ double FrictionFactor(int& regime, bool forceColebrook, double startF, double ro
         return SmoothFrictionFactor(startF, reynolds);
     }
     const double rr = scope.result(static_cast<long double>(roughness) / diameter);
-    if (startF == 0)
-        startF = RoughFrictionFactor(rr);
+    // Without a starting value the rough limit starts the iteration and is also the answer of
+    // a fully rough flow, so it is evaluated once.
+    // (This scope checks the rough limit as RoughFrictionFactor's own, nested, scope would.)
+    const bool startsRough = startF == 0;
+    if (startsRough)
+        startF = scope.result(roughFrictionFactor(rr));
     const long double criterion =
         std::sqrt(static_cast<long double>(startF)) * (static_cast<long double>(reynolds) * rr);
     if (criterion > kRoughCriterion) {
         regime = kRegimeRough;
-        return RoughFrictionFactor(rr);
+        return startsRough ? startF : scope.result(roughFrictionFactor(rr));
     }
     regime = kRegimeTransition;
-    return ColebrookFrictionFactor(startF, rr, reynolds);
+    return detail::colebrookIteration(startF, rr, reynolds).frictionFactor;
 }
 
 double PressureGradient(double density, double frictionFactor, double velocity, double diameter) {

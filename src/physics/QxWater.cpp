@@ -2,9 +2,13 @@
 
 #include "platform/FloatFaults.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 
 namespace corvel {
 
@@ -137,6 +141,64 @@ double WaterVapourPressure(double T) {
 double WaterDiffusionCoefficient(double T) {
     FloatFaultScope scope;
     return scope.result(horner(kDiffusion, T) * 0.01);
+}
+
+} // namespace corvel
+
+namespace corvel {
+
+namespace {
+
+/// One remembered temperature and its properties.
+struct CachedWaterSet {
+    std::uint64_t temperatureBits;
+    bool filled;
+    SimpleWaterSet set;
+};
+
+// 4096 slots of 80 bytes (320 KiB) hold the 2201 temperatures a batch written to one decimal
+// between −20 and 200 °C can name with few collisions. A thread allocates them on its first
+// solve, so threads that never solve carry only the pointer; calloc hands a block this large
+// over as pages the system zeroes when they are first touched, so a window that solves at a
+// few temperatures keeps only those pages.
+constexpr int kCacheSlotBits = 12;
+using WaterSetCache = std::array<CachedWaterSet, std::size_t{1} << kCacheSlotBits>;
+struct FreeCache {
+    void operator()(WaterSetCache* cache) const { std::free(cache); }
+};
+thread_local std::unique_ptr<WaterSetCache, FreeCache> cachedSets;
+
+SimpleWaterSet computeSimpleWater(double T) {
+    SimpleWaterSet w;
+    w.density = WaterDensity(T);
+    w.specificHeat = WaterSpecificHeat(T);
+    w.viscosity = WaterViscosity(T);
+    w.conductivity = WaterConductivity(T);
+    w.prandtl = PrandtlFrom(w.specificHeat, w.viscosity, w.conductivity);
+    w.enthalpy = EnthalpyFrom(T, w.specificHeat);
+    w.vapourPressure = WaterVapourPressure(T);
+    w.diffusion = WaterDiffusionCoefficient(T);
+    return w;
+}
+
+} // namespace
+
+SimpleWaterSet SimpleWaterProperties(double T) {
+    const auto bits = std::bit_cast<std::uint64_t>(T);
+    // Fibonacci hashing spreads temperatures that differ in their low bits only.
+    const std::size_t slot = (bits * 0x9E3779B97F4A7C15ULL) >> (64 - kCacheSlotBits);
+    if (!cachedSets) {
+        // Zeroed slots are empty ones; calloc creates the array of plain structs in place.
+        cachedSets.reset(static_cast<WaterSetCache*>(std::calloc(1, sizeof(WaterSetCache))));
+        if (!cachedSets)
+            return computeSimpleWater(T);
+    }
+    CachedWaterSet& cached = (*cachedSets)[slot];
+    if (cached.filled && cached.temperatureBits == bits)
+        return cached.set;
+    const SimpleWaterSet set = computeSimpleWater(T); // throws before anything is remembered
+    cached = {bits, true, set};
+    return set;
 }
 
 } // namespace corvel

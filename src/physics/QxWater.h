@@ -55,4 +55,17 @@ double WaterVapourPressure(double T);
 /// Diffusion coefficient [cm²/s]; quadratic in T.
 double WaterDiffusionCoefficient(double T);
 
+/// The eight properties above at one temperature.
+struct SimpleWaterSet {
+    double density, specificHeat, viscosity, conductivity, prandtl, enthalpy, vapourPressure,
+        diffusion;
+};
+
+/// The eight properties at T, each exactly what its own function gives (Prandtl number and
+/// enthalpy made from the properties already evaluated), faults thrown in the same order.
+/// The sets of recent temperatures are remembered per thread, since the curves cost several
+/// extended-precision exponentials and logarithms and a batch or a session solves many cases
+/// at few temperatures; a set that faulted is not remembered.
+SimpleWaterSet SimpleWaterProperties(double T);
+
 } // namespace corvel

@@ -55,14 +55,15 @@ WaterState IapwsWater(double T, double linePressure) {
 WaterState SimpleWater(double T, double linePressure) {
     linePressure = checkedPressure(linePressure);
     WaterState w;
-    w.density = WaterDensity(T);
-    w.specificHeat = WaterSpecificHeat(T);
-    w.viscosity = WaterViscosity(T);
-    w.conductivity = WaterConductivity(T);
-    w.prandtl = PrandtlFrom(w.specificHeat, w.viscosity, w.conductivity);
-    w.enthalpy = EnthalpyFrom(T, w.specificHeat);
-    w.vapourPressure = WaterVapourPressure(T);
-    w.diffusion = WaterDiffusionCoefficient(T);
+    const SimpleWaterSet set = SimpleWaterProperties(T);
+    w.density = set.density;
+    w.specificHeat = set.specificHeat;
+    w.viscosity = set.viscosity;
+    w.conductivity = set.conductivity;
+    w.prandtl = set.prandtl;
+    w.enthalpy = set.enthalpy;
+    w.vapourPressure = set.vapourPressure;
+    w.diffusion = set.diffusion;
     w.pressure = linePressure;
     w.boiling = linePressure < w.vapourPressure;
     w.extrapolated = !kSimpleWaterRange.contains(T);

@@ -4,23 +4,6 @@
 
 namespace corvel {
 
-namespace {
-
-/// How many scopes are open on this thread. Kept in this file: thread-local variables reached
-/// from other translation units go through wrapper functions that sanitizers misread.
-thread_local int scopeDepth = 0;
-
-} // namespace
-
-FloatFaultScope::FloatFaultScope() noexcept {
-    if (scopeDepth++ == 0 && raisedFloatFaults() != 0)
-        std::feclearexcept(kFloatFaultFlags);
-}
-
-FloatFaultScope::~FloatFaultScope() {
-    --scopeDepth;
-}
-
 void raiseFloatFaults() {
     const int raised = raisedFloatFaults();
     if (raised == 0)

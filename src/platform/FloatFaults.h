@@ -35,18 +35,31 @@ void raiseFloatFaults();
 /// value to double and throws when any fault was raised on the way or the value is not finite.
 class FloatFaultScope {
 public:
-    FloatFaultScope() noexcept;
-    ~FloatFaultScope();
+    FloatFaultScope() noexcept {
+        if (depth()++ == 0 && raisedFloatFaults() != 0)
+            std::feclearexcept(kFloatFaultFlags);
+    }
+    ~FloatFaultScope() { --depth(); }
     FloatFaultScope(const FloatFaultScope&) = delete;
     FloatFaultScope& operator=(const FloatFaultScope&) = delete;
 
     double result(long double value) const {
-        // volatile keeps the rounding to double ahead of the flag test
-        volatile double rounded = static_cast<double>(value);
+        double rounded = static_cast<double>(value);
+        // The empty statement takes the rounded value from memory (where the x87 unit stores
+        // it when it rounds) and, being volatile like the flag test, stays ahead of that test.
+        __asm__ volatile("" : "+m"(rounded));
         return checked(rounded);
     }
 
 private:
+    /// How many scopes are open on this thread. A function-local thread-local variable with a
+    /// constant initializer is reached directly in every translation unit, without the wrapper
+    /// function a thread-local variable of namespace scope is reached through from other
+    /// units (which sanitizers misread), and the scope's entry and exit stay inline.
+    static int& depth() noexcept {
+        static thread_local int openScopes = 0;
+        return openScopes;
+    }
     static double checked(double value) {
         if (raisedFloatFaults() != 0 || !std::isfinite(value))
             failed(value);

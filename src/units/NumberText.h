@@ -49,6 +49,9 @@ private:
 /// minus sign. A specifier that does not fit its argument, a missing argument or a
 /// malformed specifier throws EConvertError.
 std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args);
+/// Appends what formatText makes to `out`.
+void appendFormatted(std::string& out, std::string_view pattern,
+                     std::initializer_list<FormatArg> args);
 
 /// Reads a plain decimal real: optional sign, digits with at most one ".", optional exponent
 /// ("E" or "e", optional sign, digits), blanks around it allowed. Throws EConvertError

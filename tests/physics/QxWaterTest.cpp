@@ -3,10 +3,15 @@
 #include "TestSupport.h"
 #include "platform/Errors.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <ostream>
+#include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace corvel {
 namespace {
@@ -126,6 +131,67 @@ TEST(QxWater, GenericCurvesFollowTheirForms) {
     EXPECT_TRUE(NearRel(ReciprocalPowerCurve({4, 0, 0.5}, 0), 1.0 / 16));
     EXPECT_TRUE(NearRel(LogisticPowerCurve({10, 0, 0, 1}, 0), 5));
     EXPECT_TRUE(NearRel(MagnusCurve({2, 1, 1}, 1), 2 * std::exp(0.5)));
+}
+
+} // namespace
+} // namespace corvel
+
+namespace corvel {
+namespace {
+
+/// The eight properties by their own functions, with a bit-for-bit comparison.
+void expectSetIsEachFunction(const SimpleWaterSet& set, double T) {
+    const auto same = [](double a, double b) {
+        return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    };
+    EXPECT_TRUE(same(set.density, WaterDensity(T))) << T;
+    EXPECT_TRUE(same(set.specificHeat, WaterSpecificHeat(T))) << T;
+    EXPECT_TRUE(same(set.viscosity, WaterViscosity(T))) << T;
+    EXPECT_TRUE(same(set.conductivity, WaterConductivity(T))) << T;
+    EXPECT_TRUE(same(set.prandtl, WaterPrandtl(T))) << T;
+    EXPECT_TRUE(same(set.enthalpy, WaterEnthalpy(T))) << T;
+    EXPECT_TRUE(same(set.vapourPressure, WaterVapourPressure(T))) << T;
+    EXPECT_TRUE(same(set.diffusion, WaterDiffusionCoefficient(T))) << T;
+}
+
+TEST(SimpleWaterProperties, RememberedSetsAreTheFunctionsBitForBit) {
+    // Every tenth of a degree over the range twice (the second pass reads remembered sets,
+    // some of them from slots that another temperature took in between), then raw values.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int tenths = -300; tenths <= 3000; ++tenths)
+            expectSetIsEachFunction(SimpleWaterProperties(tenths / 10.0), tenths / 10.0);
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> anyT(-60, 400);
+    for (int i = 0; i < 20000; ++i) {
+        const double T = anyT(rng);
+        expectSetIsEachFunction(SimpleWaterProperties(T), T);
+        expectSetIsEachFunction(SimpleWaterProperties(T), T);
+    }
+}
+
+TEST(SimpleWaterProperties, FaultsAreThrownEveryTimeAndNotRemembered) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_THROW(SimpleWaterProperties(-237.3), EZeroDivide);
+        EXPECT_THROW(SimpleWaterProperties(1e300), EOverflow);
+        EXPECT_THROW(SimpleWaterProperties(std::numeric_limits<double>::quiet_NaN()), EInvalidOp);
+    }
+    expectSetIsEachFunction(SimpleWaterProperties(9), 9);
+}
+
+TEST(SimpleWaterProperties, EachThreadRemembersItsOwnSets) {
+    std::vector<std::thread> threads;
+    for (int k = 0; k < 4; ++k)
+        threads.emplace_back([k] {
+            for (int tenths = -200; tenths <= 2000; tenths += 3)
+                for (int pass = 0; pass < 2; ++pass) {
+                    const double T = tenths / 10.0 + k * 0.05;
+                    const SimpleWaterSet set = SimpleWaterProperties(T);
+                    if (set.density != WaterDensity(T) || set.prandtl != WaterPrandtl(T))
+                        ADD_FAILURE() << T;
+                }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 } // namespace

@@ -140,6 +140,24 @@ void StoredCase::ApplyTo(FlowCase& flow) const {
     flow.SetInputs(flowRate, diameter, temperature, roughness);
 }
 
+namespace {
+
+/// The stored case's text; none when there is no file. Throws Exception when it cannot be read.
+std::optional<ProfileText> ReadStoredProfile(const std::string& path) {
+    std::string text;
+    switch (ReadProfileFile(path, text)) {
+    case ProfileFileRead::Missing:
+        return std::nullopt;
+    case ProfileFileRead::Refused:
+        throw Exception("Unable to read " + path);
+    case ProfileFileRead::Read:
+        break;
+    }
+    return ProfileText(std::move(text));
+}
+
+} // namespace
+
 StoredCase ValidStoredCase(const StoredCase& raw) {
     StoredCase valid = raw;
     for (const StoredKey& key : kStoredKeys)
@@ -149,20 +167,13 @@ StoredCase ValidStoredCase(const StoredCase& raw) {
 }
 
 std::optional<StoredCase> CaseFile::Read() const {
-    std::string text;
-    switch (ReadProfileFile(path_, text)) {
-    case ProfileFileRead::Missing:
+    const std::optional<ProfileText> profile = ReadStoredProfile(path_);
+    if (!profile)
         return std::nullopt;
-    case ProfileFileRead::Refused:
-        throw Exception("Unable to read " + path_);
-    case ProfileFileRead::Read:
-        break;
-    }
-    const ProfileText profile(std::move(text));
     StoredCase stored;
     for (const StoredKey& key : kStoredKeys) {
         std::string value;
-        if (!profile.find(kSection, key.key, value))
+        if (!profile->find(kSection, key.key, value))
             continue;
         try {
             stored.*key.field = readReal(value);
@@ -257,16 +268,10 @@ CaseReading ParseCaseText(std::string text, const std::string& path) {
 }
 
 std::optional<StoredRun> CaseFile::ReadRun() const {
-    std::string text;
-    switch (ReadProfileFile(path_, text)) {
-    case ProfileFileRead::Missing:
+    const std::optional<ProfileText> profile = ReadStoredProfile(path_);
+    if (!profile)
         return std::nullopt;
-    case ProfileFileRead::Refused:
-        throw Exception("Unable to read " + path_);
-    case ProfileFileRead::Read:
-        break;
-    }
-    return readRun(ProfileText(std::move(text)), nullptr);
+    return readRun(*profile, nullptr);
 }
 
 void CaseFile::Write(const StoredCase& stored, const std::optional<StoredRun>& run) const {

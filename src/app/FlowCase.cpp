@@ -216,8 +216,8 @@ void FlowCase::PickPipeSize() {
 SolveOutcome FlowCase::Solve(const std::function<void()>& publish) {
     try {
         const double T = Temperature;
-        if (Water == WaterModel::Simple) {
-            const SimpleWaterSet water = SimpleWaterProperties(T);
+        // Both property sets carry the same eight fields.
+        const auto take = [this](const auto& water) {
             Density = water.density;
             SpecificHeat = water.specificHeat;
             Viscosity = water.viscosity;
@@ -226,17 +226,13 @@ SolveOutcome FlowCase::Solve(const std::function<void()>& publish) {
             Enthalpy = water.enthalpy;
             VapourPressure = water.vapourPressure;
             Diffusion = water.diffusion;
+        };
+        if (Water == WaterModel::Simple) {
+            take(SimpleWaterProperties(T));
             Boiling = LinePressure < VapourPressure;
         } else {
             const WaterState water = LiquidWater(Water, T, LinePressure);
-            Density = water.density;
-            SpecificHeat = water.specificHeat;
-            Viscosity = water.viscosity;
-            Conductivity = water.conductivity;
-            Prandtl = water.prandtl;
-            Enthalpy = water.enthalpy;
-            VapourPressure = water.vapourPressure;
-            Diffusion = water.diffusion;
+            take(water);
             Boiling = water.boiling;
         }
         UpdateArea();

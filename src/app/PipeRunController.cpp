@@ -65,7 +65,9 @@ PipeRunController::PipeRunController(
 }
 
 bool PipeRunController::eventFilter(QObject* watched, QEvent* event) {
-    if (on_ && watched == form_.IOGrid1 && event->type() == QEvent::KeyPress &&
+    // The grid also sees events while the window is being destroyed, when the window's own
+    // members are gone: only a key press, which cannot come then, looks at them.
+    if (event->type() == QEvent::KeyPress && on_ && watched == form_.IOGrid1 &&
         form_.IOGrid1->Row() == kFittingsRow && form_.IOGrid1->Col() == kValueColumn) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool opens = (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) ||

@@ -314,11 +314,18 @@ double TEntryGrid::RangeHi(int row) {
 
 void TEntryGrid::Loaded() {
     RebuildRows();
-    if (!pullDown_)
-        createButtons();
+    // The buttons are made when first wanted: most start-ups select a row that has none, and
+    // four hidden buttons with their drawn glyphs would only delay the first showing.
+    loaded_ = true;
 }
 
 // ---- Buttons --------------------------------------------------------------------------------
+
+const TEntryGrid* TEntryGrid::buttons() const {
+    if (loaded_ && !pullDown_)
+        const_cast<TEntryGrid*>(this)->createButtons();
+    return this;
+}
 
 void TEntryGrid::createButtons() {
     QWidget* host = parentWidget() ? parentWidget() : viewport();
@@ -354,6 +361,8 @@ void TEntryGrid::hideButtons() {
 void TEntryGrid::placeButtons(int row) {
     if (row < 0 || row >= RowCount())
         return;
+    if (wantedButtons_ != 0)
+        buttons();
     const QRect r = CellRect(1, row);
     const int h = RowHeights(row);
     auto place = [&](QToolButton* button, int width, int height, int dy) {

@@ -98,18 +98,20 @@ public:
     /// The row's minimum (maximum) in displayed measure; 0 for a row that is not numeric.
     double RangeLo(int row);
     double RangeHi(int row);
-    /// The load step that follows setting the stored properties: rebuilds the rows and creates
-    /// the buttons and the choice list once.
+    /// The load step that follows setting the stored properties: rebuilds the rows. The buttons
+    /// are made when a row first wants one (or one is asked for), the choice list when a choice
+    /// row first shows it.
     void Loaded();
 
     /// The field of `row`, null when the row has none.
     TField* Field(int row) const;
     int FieldCount() const { return static_cast<int>(fields_.size()); }
 
-    QToolButton* PullDownButton() const { return pullDown_; }
-    QToolButton* SpinUpButton() const { return spinUp_; }
-    QToolButton* SpinDownButton() const { return spinDown_; }
-    QToolButton* PropEdButton() const { return propEd_; }
+    /// The buttons beside the value cell; null before Loaded().
+    QToolButton* PullDownButton() const { return buttons()->pullDown_; }
+    QToolButton* SpinUpButton() const { return buttons()->spinUp_; }
+    QToolButton* SpinDownButton() const { return buttons()->spinDown_; }
+    QToolButton* PropEdButton() const { return buttons()->propEd_; }
     /// The drop-down list of a choice row; null until one was first shown.
     TMyListBox* ChoiceList() const { return list_; }
 
@@ -146,6 +148,8 @@ private:
 
     /// One step of the spin buttons, up or down.
     void spin(bool up);
+    /// This grid with its buttons made, once it is loaded.
+    const TEntryGrid* buttons() const;
     void createButtons();
     void hideButtons();
     void placeButtons(int row);
@@ -185,6 +189,7 @@ private:
     QPointer<QToolButton> spinUp_;
     QPointer<QToolButton> spinDown_;
     QPointer<QToolButton> propEd_;
+    bool loaded_ = false; ///< Loaded() has run: the buttons may be made
     TMyListBox* list_ = nullptr;
     int unitCol_ = 2;
 };

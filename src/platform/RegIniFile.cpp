@@ -4,6 +4,7 @@
 #include "units/NumberText.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
@@ -88,6 +89,30 @@ struct RegIniUpdate {
     StorePath path;
     std::unique_ptr<QSettings> settings;
     std::string firstName; ///< the first value written, named by a failure
+    /// The names of the groups and of the values under each group reached, by the group's
+    /// path: listing them walks every value of the store, which a start-up reading dozens of
+    /// values would otherwise do once per value. Forgotten whenever the store changes.
+    mutable QHash<QString, QStringList> groupsUnder;
+    mutable QHash<QString, QStringList> keysUnder;
+
+    const QStringList& childGroups() const {
+        const QString group = settings->group();
+        auto found = groupsUnder.find(group);
+        if (found == groupsUnder.end())
+            found = groupsUnder.insert(group, settings->childGroups());
+        return *found;
+    }
+    const QStringList& childKeys() const {
+        const QString group = settings->group();
+        auto found = keysUnder.find(group);
+        if (found == keysUnder.end())
+            found = keysUnder.insert(group, settings->childKeys());
+        return *found;
+    }
+    void changed() const {
+        groupsUnder.clear();
+        keysUnder.clear();
+    }
 };
 
 namespace {
@@ -101,6 +126,7 @@ public:
         const StorePath path = storePath(keyName, section);
         if (update != nullptr && update->path.sameStore(path)) {
             settings_ = update->settings.get();
+            update_ = update;
         } else {
             owned_ = openStore(path);
             settings_ = owned_.get();
@@ -108,7 +134,8 @@ public:
         if (settings_ == nullptr)
             return;
         for (const QString& group : path.groups) {
-            settings_->beginGroup(matching(settings_->childGroups(), group));
+            settings_->beginGroup(
+                matching(update_ ? update_->childGroups() : settings_->childGroups(), group));
             ++entered_;
         }
     }
@@ -121,6 +148,15 @@ public:
     StoreView& operator=(const StoreView&) = delete;
 
     explicit operator bool() const { return settings_ != nullptr; }
+    /// The names of the values in the section.
+    QStringList childKeys() const {
+        return update_ ? update_->childKeys() : settings_->childKeys();
+    }
+    /// The store was changed: the held store's names are listed afresh.
+    void changed() {
+        if (update_)
+            update_->changed();
+    }
     QSettings* operator->() const { return settings_; }
     /// Writes an own store to disk at once; a held one waits for the end of its update.
     bool flush() {
@@ -133,6 +169,7 @@ public:
 private:
     std::unique_ptr<QSettings> owned_;
     QSettings* settings_ = nullptr;
+    const RegIniUpdate* update_ = nullptr; ///< the update whose store is held
     int entered_ = 0;
 };
 
@@ -146,7 +183,7 @@ QVariant readValue(const std::string& keyName, const RegIniUpdate* update,
     const StoreView store(keyName, section, update);
     if (!store)
         return {};
-    const QString key = matching(store->childKeys(), QString::fromStdString(name));
+    const QString key = matching(store.childKeys(), QString::fromStdString(name));
     return store->value(key);
 }
 
@@ -154,7 +191,8 @@ void writeValue(const std::string& keyName, RegIniUpdate* update, const std::str
                 const std::string& name, const QVariant& value) {
     StoreView store(keyName, section, update);
     if (store) {
-        store->setValue(matching(store->childKeys(), QString::fromStdString(name)), value);
+        store->setValue(matching(store.childKeys(), QString::fromStdString(name)), value);
+        store.changed();
         if (update != nullptr && update->firstName.empty())
             update->firstName = name;
         if (store.flush())
@@ -273,7 +311,7 @@ bool TRegIniFile::ValueExists(const std::string& section, const std::string& nam
 std::vector<std::string> TRegIniFile::ReadSection(const std::string& section) const {
     std::vector<std::string> names;
     if (const StoreView store(FileName_, section, update_.get()); store)
-        for (const QString& key : store->childKeys())
+        for (const QString& key : store.childKeys())
             names.push_back(key.toStdString());
     return names;
 }
@@ -281,7 +319,8 @@ std::vector<std::string> TRegIniFile::ReadSection(const std::string& section) co
 void TRegIniFile::DeleteKey(const std::string& section, const std::string& name) {
     StoreView store(FileName_, section, update_.get());
     if (store) {
-        store->remove(matching(store->childKeys(), QString::fromStdString(name)));
+        store->remove(matching(store.childKeys(), QString::fromStdString(name)));
+        store.changed();
         store.flush();
     }
 }

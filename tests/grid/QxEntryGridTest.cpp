@@ -226,6 +226,19 @@ TEST(TEntryGrid, SpinButtonsSitAtTheRightEndOfTheValueCell) {
         << "the buttons did not follow the column width";
 }
 
+TEST(TEntryGrid, ButtonsAreMadeWhenARowFirstWantsThemAndSitInTheGridsParent) {
+    // A grid that starts on a plain row shows without its four hidden buttons.
+    EntryWindow w({"P; V; U", "Rate; %0.2f; m/s", kSpinRow});
+    EXPECT_TRUE(w.window->findChildren<QToolButton*>().isEmpty());
+    w.clickCell(1, 1);
+    EXPECT_TRUE(w.window->findChildren<QToolButton*>().isEmpty()) << "a plain row wants none";
+    w.clickCell(1, 2);
+    EXPECT_EQ(w.window->findChildren<QToolButton*>().size(), 4);
+    ASSERT_TRUE(EntryWindow::shown(w.grid->SpinUpButton()));
+    EXPECT_EQ(w.grid->SpinUpButton()->parentWidget(), w.window.get());
+    EXPECT_FALSE(EntryWindow::shown(w.grid->PullDownButton()));
+}
+
 TEST(TEntryGrid, PropertyEditorHandlerResults) {
     EntryWindow w;
     TEntryGrid& grid = *w.grid;

@@ -300,6 +300,26 @@ TEST_F(ShellTest, AnUpdateWritesItsValuesInOneGoAndReadsThemBeforehand) {
     maker.EndUpdate();
 }
 
+TEST_F(ShellTest, AnUpdateReadsNamesItWroteOrDeletedAfterReadingTheSectionBefore) {
+    TRegIniFile store("Software\\Kestrone\\names");
+    store.WriteInteger("Settings", "Col0", 7);
+    store.BeginUpdate();
+    // The section's names are listed by the first reads; later writes and deletes must show.
+    EXPECT_EQ(store.ReadInteger("settings", "col0", 0), 7);
+    EXPECT_FALSE(store.ValueExists("Units", "Flow"));
+    store.WriteInteger("units", "flow", 3);
+    EXPECT_EQ(store.ReadInteger("Units", "Flow", 0), 3) << "a new section and value are found";
+    store.WriteInteger("SETTINGS", "COL0", 9);
+    EXPECT_EQ(store.ReadSection("Settings"), std::vector<std::string>{"Col0"});
+    EXPECT_EQ(store.ReadInteger("Settings", "Col0", 0), 9);
+    store.DeleteKey("settings", "COL0");
+    EXPECT_FALSE(store.ValueExists("Settings", "Col0"));
+    store.EndUpdate();
+    const TRegIniFile other("Software\\Kestrone\\names");
+    EXPECT_EQ(other.ReadInteger("Units", "Flow", 0), 3);
+    EXPECT_FALSE(other.ValueExists("Settings", "Col0"));
+}
+
 TEST_F(ShellTest, WithoutAHomeFolderStartUpFindsNoDocumentsAndCreatesNothing) {
     const QByteArray home = qgetenv("HOME");
     const bool rootDocumentsBefore = fs::exists("/Documents");

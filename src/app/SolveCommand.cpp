@@ -110,7 +110,9 @@ With any of the five pipe-run options, seven lines follow the results: Friction
 Loss, Fittings Loss, Static Pressure and Total Pressure Drop in kPa, Total Head
 in m of the water, Pump Power (hydraulic) and Shaft Power in kW, or "no pump
 needed" where the run loses height overall. A batch takes the columns
-length_m, elevation_m, fittings_k, fittings and pump_efficiency_pct, and with
+length_m, elevation_m, fittings_k, fittings and pump_efficiency_pct (length and
+elevation also as length[KEY] and elevation[KEY] with KEY a unit of
+"Length - Primary", e.g. length[ft]), and with
 any of them writes friction_loss, fittings_loss, static_pressure,
 total_pressure_drop, total_head, pump_power and shaft_power before the status.
 
@@ -393,8 +395,11 @@ public:
     }
 
     /// Sets one input of the pipe run; the case then has a run.
-    void setRunInput(RunInput input, std::string_view text) {
-        SetRunInput(run_, input, text);
+    void setRunInput(RunInput input, std::string_view text, int lengthUnit = -1) {
+        if (lengthUnit < 0)
+            SetRunInput(run_, input, text);
+        else
+            SetRunInput(run_, input, text, lengthUnit);
         hasRun_ = true;
     }
     bool hasRun() const { return hasRun_; }
@@ -634,9 +639,32 @@ public:
             }
             for (const RunInputName& input : kRunInputNames)
                 if (name == input.column) {
-                    runColumns_.push_back({column, input.input});
+                    for (const RunColumn& other : runColumns_)
+                        if (other.input == input.input)
+                            throw UsageError("the batch header names the " +
+                                             std::string(input.input == RunInput::Length
+                                                             ? "length"
+                                                             : "elevation") +
+                                             " twice, in two units");
+                    runColumns_.push_back({column, input.input, -1});
                     known = true;
                 }
+            // A length or rise in a unit of its own: "length[ft]", "elevation[ft]".
+            try {
+                int unit = -1;
+                if (const std::optional<RunInput> input = RunLengthColumn(name, unit)) {
+                    for (const RunColumn& other : runColumns_)
+                        if (other.input == *input)
+                            throw UsageError(
+                                "the batch header names the " +
+                                std::string(*input == RunInput::Length ? "length" : "elevation") +
+                                " twice, in two units");
+                    runColumns_.push_back({column, *input, unit});
+                    known = true;
+                }
+            } catch (const EConvertError& error) {
+                throw UsageError(printableText(error.what()));
+            }
             // A column both kept and read as an input is both.
             known = readInputColumn(name, column) || known;
             if (!known)
@@ -912,9 +940,9 @@ private:
             for (const Edit& edit : edits_)
                 if (const std::string_view cell = chunk.cell(record, edit.column); !cell.empty())
                     gridCase.edit(edit.row, cell);
-            for (const auto& [column, input] : runColumns_)
-                if (const std::string_view cell = chunk.cell(record, column); !cell.empty())
-                    gridCase.setRunInput(input, cell);
+            for (const RunColumn& run : runColumns_)
+                if (const std::string_view cell = chunk.cell(record, run.column); !cell.empty())
+                    gridCase.setRunInput(run.input, cell, run.lengthUnit);
             const GridCase::Outcome outcome = gridCase.solve();
             if (!outcome.solved)
                 failure = outcome.message;
@@ -966,8 +994,15 @@ private:
     bool unitsGiven_;
     WaterModel water_;
     std::size_t linePressureColumn_ = kNoColumn;
-    std::vector<std::pair<std::size_t, RunInput>> runColumns_; ///< the pipe run's columns
-    std::optional<GridStart> start_; ///< made once the header has named the units
+    /// A column of the pipe run: its input, and for a length or rise named with a unit
+    /// ("length[ft]") that unit of "Length - Primary", else -1.
+    struct RunColumn {
+        std::size_t column;
+        RunInput input;
+        int lengthUnit;
+    };
+    std::vector<RunColumn> runColumns_; ///< the pipe run's columns
+    std::optional<GridStart> start_;    ///< made once the header has named the units
     std::size_t columnCount_ = 0;
     std::array<std::size_t, 5> inputColumns_{kNoColumn, kNoColumn, kNoColumn, kNoColumn, kNoColumn};
     std::vector<Edit> edits_;

@@ -3,7 +3,9 @@
 #include "app/FlowCase.h"
 #include "platform/Errors.h"
 #include "units/NumberText.h"
+#include "units/UnitChoices.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -63,6 +65,47 @@ void SetRunInput(PipeRunInputs& run, RunInput input, std::string_view text) {
                              100;
         return;
     }
+}
+
+void SetRunInput(PipeRunInputs& run, RunInput input, std::string_view text, int lengthUnit) {
+    if (input != RunInput::Length && input != RunInput::Elevation) {
+        SetRunInput(run, input, text);
+        return;
+    }
+    UnitChoices units;
+    units.setUnit(Quantity::RunLength, lengthUnit);
+    if (units.isDesigned(Quantity::RunLength)) {
+        SetRunInput(run, input, text);
+        return;
+    }
+    const bool length = input == RunInput::Length;
+    const InputRange range = length ? kPipeLengthRange : kElevationRiseRange;
+    const std::string label = units.label(Quantity::RunLength);
+    const double shown =
+        readRunValue(trimmed(text), length ? "Pipe Length" : "Elevation Rise",
+                     units.toDisplay(Quantity::RunLength, range.min),
+                     units.toDisplay(Quantity::RunLength, range.max), label.c_str());
+    // The range was checked in the unit given; the metres it converts to stay within it.
+    const double metres =
+        std::clamp(units.fromDisplay(Quantity::RunLength, shown), range.min, range.max);
+    (length ? run.length : run.elevationRise) = metres;
+}
+
+std::optional<RunInput> RunLengthColumn(std::string_view name, int& unit) {
+    static constexpr std::pair<std::string_view, RunInput> kStems[] = {
+        {"length[", RunInput::Length}, {"elevation[", RunInput::Elevation}};
+    for (const auto& [stem, input] : kStems) {
+        if (!name.starts_with(stem) || !name.ends_with(']'))
+            continue;
+        const std::string_view key = name.substr(stem.size(), name.size() - stem.size() - 1);
+        unit = FindUnitByKey(UnitCategory::LengthPrimary, key);
+        if (unit < 0)
+            throw EConvertError("unknown unit '" + std::string(key) + "' of " +
+                                std::string(stem.substr(0, stem.size() - 1)) +
+                                " (known: " + UnitKeyList(UnitCategory::LengthPrimary) + ")");
+        return input;
+    }
+    return std::nullopt;
 }
 
 std::array<double, kRunResultCount> RunResultValues(const FlowCase& c, const PipeRunInputs& run) {

@@ -6,6 +6,7 @@
 #include "pipes/PipeRun.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,15 @@ inline constexpr double kMaxFittingsK = 1e6;
 /// Throws EConvertError naming the input for a value that is no number or out of its range, and
 /// FittingError for fittings it cannot read.
 void SetRunInput(PipeRunInputs& run, RunInput input, std::string_view text);
+/// As SetRunInput for a length or a rise given in unit `lengthUnit` of the "Length - Primary"
+/// category (a batch column such as "length[ft]"): the value is taken in that unit, and its
+/// range is checked and told in that unit too. Any other input ignores the unit.
+void SetRunInput(PipeRunInputs& run, RunInput input, std::string_view text, int lengthUnit);
+
+/// The run input a batch column names with a length unit in brackets: "length[KEY]" or
+/// "elevation[KEY]" with KEY a unit of "Length - Primary"; `unit` is set to its index. None
+/// for any other name; a known stem with an unknown key throws EConvertError listing the keys.
+std::optional<RunInput> RunLengthColumn(std::string_view name, int& unit);
 
 inline constexpr std::size_t kRunResultCount = 7;
 

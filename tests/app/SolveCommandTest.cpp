@@ -1193,6 +1193,52 @@ TEST(SolveCommandPipeRun, BatchWritesTheRunColumnsOnlyWithARunColumn) {
     EXPECT_EQ(cells(lines(solve({"--batch"}, "line_pressure_kpa\n200\n").out).at(0)).size(), 20u);
 }
 
+TEST(SolveCommandPipeRun, BatchLengthAndRiseInAUnitOfTheirOwnSolveAsInMetres) {
+    // 328.084 ft is 100.0000032 m and 32.8084 ft is 10.00000032 m: the same run to the
+    // digits shown.
+    const std::string fittings = "\"Elbow 90 deg threaded standard r/D=1*4\"";
+    const auto inFeet = lines(solve({"--batch"}, "length[feet],elevation[feet],fittings\n"
+                                                 "328.084,32.8084," +
+                                                     fittings + "\n")
+                                  .out);
+    const auto inMetres =
+        lines(solve({"--batch"}, "length_m,elevation_m,fittings\n100,10," + fittings + "\n").out);
+    ASSERT_EQ(inFeet.size(), 2u);
+    ASSERT_EQ(inMetres.size(), 2u);
+    EXPECT_EQ(inFeet[0], inMetres[0]) << "the output columns do not depend on the input unit";
+    EXPECT_EQ(inFeet[1], inMetres[1]);
+    EXPECT_EQ(cells(inFeet[1])[21], "189.053");
+
+    // The range is checked and told in the unit given; a falling run in inches.
+    const SolveRun bad = solve({"--batch"}, "length[feet],elevation[inches]\n400000,\n,-393700\n");
+    EXPECT_EQ(bad.code, kExitCaseFailed);
+    const auto out = lines(bad.out);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(status(out[1]), "line 2: Pipe Length: 400000 is outside the range 0 to 328084 ft");
+    EXPECT_EQ(cells(out[2])[22], "-9999.98");
+}
+
+TEST(SolveCommandPipeRun, BatchRunColumnsInUnknownUnitsOrTwiceAreUsageErrors) {
+    struct Case {
+        const char* header;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"length[furlongs]", "unknown unit 'furlongs' of length (known: metres, centimetres, "
+                             "millimetres, inches, feet)"},
+        {"elevation[]", "unknown unit '' of elevation (known: metres, centimetres, millimetres, "
+                        "inches, feet)"},
+        {"length[feet],length_m", "the batch header names the length twice, in two units"},
+        {"elevation_m,elevation[metres]",
+         "the batch header names the elevation twice, in two units"},
+    };
+    for (const Case& c : cases) {
+        const SolveRun run = solve({"--batch"}, std::string(c.header) + "\n1\n");
+        EXPECT_EQ(run.code, kExitUsage) << c.header;
+        EXPECT_EQ(run.err, "corvel-solve: " + std::string(c.err) + "\n") << c.header;
+    }
+}
+
 TEST(SolveCommandPipeRun, BadRunValuesAreUsageErrors) {
     struct Case {
         std::vector<std::string> args;

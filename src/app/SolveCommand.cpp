@@ -258,14 +258,6 @@ const InputRowInfo& rowInfo(int row) {
     return kInputRows[static_cast<std::size_t>(row - 1)];
 }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 /// `value` with 17 significant digits, enough to read back as the same double.
 std::string fullText(double value) {
     std::array<char, 40> buffer;
@@ -314,7 +306,7 @@ public:
     void edit(int row, std::string_view text) {
         const InputRowInfo& info = rowInfo(row);
         const RowUnit& unit = rowUnit(row);
-        const std::string_view value = trimmed(text);
+        const std::string_view value = TrimmedValue(text);
         double x = 0;
         try {
             x = readReal(value);
@@ -356,7 +348,7 @@ public:
 
     /// Sets the absolute line pressure from `text` in kPa; it must lie in its range.
     void setLinePressure(std::string_view text) {
-        const std::string_view value = trimmed(text);
+        const std::string_view value = TrimmedValue(text);
         double x = 0;
         try {
             x = readReal(value);
@@ -1160,7 +1152,7 @@ Options parseOptions(const std::vector<std::string>& args) {
         for (std::size_t start = 0;;) {
             const std::size_t comma = std::min(value.find(',', start), value.size());
             const std::string_view name =
-                trimmed(std::string_view(value).substr(start, comma - start));
+                TrimmedValue(std::string_view(value).substr(start, comma - start));
             if (name.empty())
                 throw UsageError("option --keep needs column names separated by commas");
             if (std::find(options.keep.begin(), options.keep.end(), name) != options.keep.end())
@@ -1242,7 +1234,7 @@ std::string roundingNote(const Options& options, const GridCase& gridCase) {
         const char letter = row == kFlowRateRow ? 'Q' : row == kVelocityRow ? 'V' : 'D';
         if (row <= kDiameterRow && order.substr(0, 2).find(letter) == std::string::npos)
             continue;
-        const std::string_view text = trimmed(*given[i]);
+        const std::string_view text = TrimmedValue(*given[i]);
         const std::string& shown = gridCase.texts()[i];
         if (readReal(text) == readReal(shown))
             continue;
@@ -1315,7 +1307,7 @@ std::optional<std::string> sizeCase(const Options& options, GridCase& gridCase) 
                          printableText(request) + "'");
     double x = 0;
     try {
-        x = readReal(trimmed(std::string_view(request).substr(eq + 1)));
+        x = readReal(TrimmedValue(std::string_view(request).substr(eq + 1)));
     } catch (const EConvertError&) {
         throw UsageError("the limit of --size-for must be a number, not '" +
                          printableText(request.substr(eq + 1)) + "'");

@@ -29,7 +29,9 @@ double readRunValue(std::string_view text, const char* caption, double min, doub
     return x;
 }
 
-std::string_view trimmed(std::string_view text) {
+} // namespace
+
+std::string_view TrimmedValue(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
@@ -37,10 +39,8 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-} // namespace
-
 void SetRunInput(PipeRunInputs& run, RunInput input, std::string_view text) {
-    const std::string_view value = trimmed(text);
+    const std::string_view value = TrimmedValue(text);
     switch (input) {
     case RunInput::Length:
         run.length =
@@ -82,7 +82,7 @@ void SetRunInput(PipeRunInputs& run, RunInput input, std::string_view text, int 
     const InputRange range = length ? kPipeLengthRange : kElevationRiseRange;
     const std::string label = units.label(Quantity::RunLength);
     const double shown =
-        readRunValue(trimmed(text), length ? "Pipe Length" : "Elevation Rise",
+        readRunValue(TrimmedValue(text), length ? "Pipe Length" : "Elevation Rise",
                      units.toDisplay(Quantity::RunLength, range.min),
                      units.toDisplay(Quantity::RunLength, range.max), label.c_str());
     // The range was checked in the unit given; the metres it converts to stay within it.

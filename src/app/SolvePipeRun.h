@@ -14,6 +14,10 @@ namespace corvel {
 
 class FlowCase;
 
+/// `text` without the blanks and tabs around it, as corvel-solve reads a value of an option
+/// or a batch cell.
+std::string_view TrimmedValue(std::string_view text);
+
 /// The inputs of a pipe run.
 enum class RunInput { Length, Elevation, FittingsK, Fittings, PumpEfficiency };
 

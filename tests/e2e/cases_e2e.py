@@ -17,7 +17,6 @@ Exit status: 0 passed, 1 failed, 77 skipped, as corvel_e2e.py.
 """
 
 import os
-import stat
 import sys
 import time
 
@@ -97,14 +96,7 @@ def open_argument(session):
     case = os.path.join(session.home, "line 30.corvel")
     with open(case, "w", encoding="utf-8") as file:
         file.write("[Store]\nQ=0.030000\nd=0.100000\nt=9.000000\nk=0.000030\n")
-    # The fixture starts the program without arguments: a script in its place passes FILE.
-    program = session.corvel
-    wrapper = os.path.join(session.home, "corvel-with-file")
-    with open(wrapper, "w") as file:
-        file.write(f'#!/bin/sh\nexec "{program}" "{case}"\n')
-    os.chmod(wrapper, stat.S_IRWXU)
-    session.corvel = wrapper
-    window = session.start()
+    window = session.start(case)
     wait_for_window(session, "the title to name the case", r"^Corvel .* - line 30\.corvel$")
     e2e.expect_lines(session.copy_results(window), e2e.RESULTS_AT_30_LPS, "After corvel FILE")
     log("corvel FILE opened the case, solved.")

@@ -200,11 +200,12 @@ class Session:
             values[key] = int(value)
         return values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]
 
-    def start(self):
-        """Starts corvel and returns its main window once it is shown and has the focus."""
+    def start(self, *args):
+        """Starts corvel with `args` (a case file to open, say) and returns its main window
+        once it is shown and has the focus."""
         self.runs += 1
         output = open(os.path.join(self.artefacts, f"corvel-run{self.runs}.log"), "w")
-        self.program = subprocess.Popen([self.corvel], env=self.env, cwd=self.home,
+        self.program = subprocess.Popen([self.corvel, *args], env=self.env, cwd=self.home,
                                         stdout=output, stderr=subprocess.STDOUT)
 
         def main_window():

@@ -23,7 +23,6 @@ Exit status as corvel_e2e.py: 0 passed, 1 failed, 77 skipped.
 """
 
 import os
-import stat
 import subprocess
 import sys
 import time
@@ -134,12 +133,7 @@ def run_from_keyboard(session):
                    f"[Run]\nFittings={ELBOWS}\nLength=0\nRise=0\nPumpEfficiency=0.7\n"
                    "LinePressure=101.325\nOtherK=0\n")
     program = session.corvel
-    wrapper = os.path.join(session.home, "corvel-with-file")
-    with open(wrapper, "w") as file:
-        file.write(f'#!/bin/sh\nexec "{program}" "{case}"\n')
-    os.chmod(wrapper, stat.S_IRWXU)
-    session.corvel = wrapper
-    window = session.start()
+    window = session.start(case)
 
     opened = copy_lines(session, window, 20, None, "after opening a case with a run")
     if result_lines(opened)[13:] != RUN_CAPTIONS:

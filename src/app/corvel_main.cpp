@@ -7,7 +7,6 @@
 #include "app/RoughForm.h"
 #include "app/StartupProbe.h"
 #include "platform/FontWarmUp.h"
-#include "platform/SessionBusWarmUp.h"
 #include "report/QxReporter.h"
 #include "shell/Startup.h"
 
@@ -28,8 +27,6 @@ int main(int argc, char** argv) {
     // Finished before the application object goes, however main() ends.
     const auto finishFontWarmUp = qScopeGuard([&fontWarmUp] { fontWarmUp.Finish(); });
     fontWarmUp.ApplicationReady();
-    // The session bus the accessibility bridge asks for, connected while the windows are built.
-    const corvel::SessionBusWarmUp sessionBusWarmUp;
     try {
         corvel::StartUp(application);
     } catch (const std::exception& error) {

@@ -64,13 +64,17 @@ IterationResult smoothIteration(double startF, double reynolds) {
     return {scope.result(1.0L / (xl * xl)), steps};
 }
 
-IterationResult colebrookIteration(double startF, double relRoughness, double reynolds) {
+namespace {
+
+/// The Colebrook iteration from the square root of its starting friction factor, which the
+/// regime selection has already taken.
+IterationResult colebrookFromRoot(long double rootStartF, double relRoughness, double reynolds) {
     FloatFaultScope scope;
     const long double A = relRoughness / 3.71L;
     const long double B = 2.51L / reynolds;
     const long double C = kLog10E;
 
-    double x = scope.result(1.0L / std::sqrt(static_cast<long double>(startF)));
+    double x = scope.result(1.0L / rootStartF);
     auto residual = [&](long double xi) { return xi + 2.0L * log10Extended(A + B * xi); };
 
     double R = static_cast<double>((A + 2.0L * C * B * x) / (A + B * x));
@@ -92,6 +96,14 @@ IterationResult colebrookIteration(double startF, double relRoughness, double re
     }
     const long double xl = x;
     return {scope.result(1.0L / (xl * xl)), steps};
+}
+
+} // namespace
+
+IterationResult colebrookIteration(double startF, double relRoughness, double reynolds) {
+    // The root is taken inside this scope, so a fault it raises reaches the iteration's checks.
+    FloatFaultScope scope;
+    return colebrookFromRoot(std::sqrt(static_cast<long double>(startF)), relRoughness, reynolds);
 }
 
 } // namespace detail
@@ -135,14 +147,14 @@ double FrictionFactor(int& regime, bool forceColebrook, double startF, double ro
     const bool startsRough = startF == 0;
     if (startsRough)
         startF = scope.result(roughFrictionFactor(rr));
-    const long double criterion =
-        std::sqrt(static_cast<long double>(startF)) * (static_cast<long double>(reynolds) * rr);
+    const long double rootStartF = std::sqrt(static_cast<long double>(startF));
+    const long double criterion = rootStartF * (static_cast<long double>(reynolds) * rr);
     if (criterion > kRoughCriterion) {
         regime = kRegimeRough;
         return startsRough ? startF : scope.result(roughFrictionFactor(rr));
     }
     regime = kRegimeTransition;
-    return detail::colebrookIteration(startF, rr, reynolds).frictionFactor;
+    return detail::colebrookFromRoot(rootStartF, rr, reynolds).frictionFactor;
 }
 
 double PressureGradient(double density, double frictionFactor, double velocity, double diameter) {

@@ -8,6 +8,7 @@
 #include "platform/RegIniFile.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTableWidget>
@@ -98,6 +99,7 @@ void PipeRunController::setOn(bool on, bool resizeWindow) {
     on_ = on;
     rebuildGrid();
     resizeList();
+    fitColumns();
     // The same case shown again in the rebuilt grid; the status keeps saying whether it solved.
     const InputTexts texts = form_.Flow.ShowInputs();
     for (int row = kFlowRateRow; row <= kRoughnessRow; ++row)
@@ -154,6 +156,28 @@ void PipeRunController::resizeList() {
         list->setItem(i, 1, new QTableWidgetItem(qs(row.value)));
         list->setItem(i, 2, new QTableWidgetItem(qs(row.units)));
     }
+}
+
+void PipeRunController::fitColumns() {
+    TEntryGrid* grid = form_.IOGrid1;
+    const QFontMetrics metrics(grid->font());
+    // The same margin as the designed widths leave beside their longest texts.
+    const int needed[3] = {0, metrics.horizontalAdvance(QStringLiteral("no pump needed")) + 12,
+                           metrics.horizontalAdvance(QStringLiteral("12 fittings + K")) + 12};
+    for (const int col : {kValueColumn, kUnitColumn}) {
+        Widened& widened = widened_[col];
+        if (on_) {
+            const int width = grid->ColWidths(col);
+            widened = width < needed[col] ? Widened{width, needed[col]} : Widened{};
+            if (widened.given != 0)
+                grid->SetColWidths(col, widened.given);
+        } else {
+            if (widened.given != 0 && grid->ColWidths(col) == widened.given)
+                grid->SetColWidths(col, widened.before);
+            widened = {};
+        }
+    }
+    form_.FitListColumns();
 }
 
 void PipeRunController::readInputs() {

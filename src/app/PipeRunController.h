@@ -82,6 +82,10 @@ private:
     /// Sets the grid's lines for the view, keeping the rows' property editors.
     void rebuildGrid();
     void resizeList();
+    /// Widens the value and unit columns, where they are narrower, so that the run's longest
+    /// texts ("no pump needed", "12 fittings + K") show whole; hiding the run gives a column
+    /// back its earlier width unless the user has dragged it since.
+    void fitColumns();
     void toggled(bool on);
 
     TMainForm& form_;
@@ -89,6 +93,12 @@ private:
     QAction* action_ = nullptr;
     PipeRunCase run_;
     bool on_ = false;
+    /// A column widened for the run: its width before, and the width it was given.
+    struct Widened {
+        int before = 0;
+        int given = 0;
+    };
+    Widened widened_[3];
 };
 
 } // namespace corvel

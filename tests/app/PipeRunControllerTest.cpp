@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -70,6 +71,32 @@ TEST_F(PipeRunControllerTest, OffByDefaultAndTogglingBackLeavesTheWindowAsItWas)
     EXPECT_EQ(grid().height(), gridHeight);
     EXPECT_EQ(copied(), before);
     EXPECT_NE(grid().Field(kRoughnessRow)->OnPropEdit, nullptr);
+}
+
+TEST_F(PipeRunControllerTest, ColumnsWidenForTheRunsLongestTextsAndNarrowAgainWithoutIt) {
+    constexpr int kValueColumn = 1;
+    constexpr int kUnitColumn = 2;
+    const QFontMetrics metrics(grid().font());
+    const int value = grid().ColWidths(kValueColumn);
+    const int unit = grid().ColWidths(kUnitColumn);
+    ASSERT_LT(value, metrics.horizontalAdvance(QStringLiteral("no pump needed")));
+
+    pipeRun().trigger();
+    form_->FitListColumns();
+    EXPECT_GT(form_->ListView1->columnWidth(kValueColumn),
+              metrics.horizontalAdvance(QStringLiteral("no pump needed")));
+    EXPECT_GT(grid().ColWidths(kUnitColumn),
+              metrics.horizontalAdvance(QStringLiteral("12 fittings + K")));
+    pipeRun().trigger();
+    EXPECT_EQ(grid().ColWidths(kValueColumn), value);
+    EXPECT_EQ(grid().ColWidths(kUnitColumn), unit);
+
+    // A width the user chose while the run was shown is theirs to keep.
+    pipeRun().trigger();
+    grid().SetColWidths(kValueColumn, 150);
+    pipeRun().trigger();
+    EXPECT_EQ(grid().ColWidths(kValueColumn), 150);
+    EXPECT_EQ(grid().ColWidths(kUnitColumn), unit);
 }
 
 TEST_F(PipeRunControllerTest, TypedRunSolvesToTheCoresTotalsAndAFallingRunNeedsNoPump) {

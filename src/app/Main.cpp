@@ -418,7 +418,7 @@ void TMainForm::FormClose() {
         SaveFormPlacement(*this, settings);
         for (int col = 0; col < 3; ++col)
             settings.WriteInteger(kSettingsSection, "Col" + std::to_string(col),
-                                  IOGrid1->ColWidths(col));
+                                  Runs->ownColumnWidth(col));
         settings.WriteFloat(kSettingsSection, "Q", Flow.FlowRate);
         settings.WriteFloat(kSettingsSection, "d", Flow.Diameter);
         settings.WriteFloat(kSettingsSection, "t", Flow.Temperature);

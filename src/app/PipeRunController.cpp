@@ -180,6 +180,12 @@ void PipeRunController::fitColumns() {
     form_.FitListColumns();
 }
 
+int PipeRunController::ownColumnWidth(int col) const {
+    const int width = form_.IOGrid1->ColWidths(col);
+    const Widened& widened = widened_[col];
+    return widened.given != 0 && width == widened.given ? widened.before : width;
+}
+
 void PipeRunController::readInputs() {
     if (!on_)
         return;

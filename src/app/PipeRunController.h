@@ -70,6 +70,10 @@ public:
     void readSettings(const TRegIniFile& settings);
     void writeSettings(TRegIniFile& settings) const;
 
+    /// The grid column's width as the user left it: the width before the run widened it, while
+    /// the widening stands, so that the stored width is theirs and the run widens it again.
+    int ownColumnWidth(int col) const;
+
     /// Opens the fittings editor; confirmed fittings are shown and the case solves.
     void editFittings();
 

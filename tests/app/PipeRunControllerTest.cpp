@@ -91,6 +91,16 @@ TEST_F(PipeRunControllerTest, ColumnsWidenForTheRunsLongestTextsAndNarrowAgainWi
     EXPECT_EQ(grid().ColWidths(kValueColumn), value);
     EXPECT_EQ(grid().ColWidths(kUnitColumn), unit);
 
+    // The widths kept over a restart are the user's: the run widens them again, and without it
+    // the columns are as designed.
+    pipeRun().trigger();
+    reopen();
+    ASSERT_TRUE(pipeRun().isChecked());
+    EXPECT_GT(grid().ColWidths(kValueColumn), value);
+    pipeRun().trigger();
+    EXPECT_EQ(grid().ColWidths(kValueColumn), value);
+    EXPECT_EQ(grid().ColWidths(kUnitColumn), unit);
+
     // A width the user chose while the run was shown is theirs to keep.
     pipeRun().trigger();
     grid().SetColWidths(kValueColumn, 150);

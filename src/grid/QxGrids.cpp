@@ -803,8 +803,12 @@ void QxCustomGrid::UpdateText() {
 void QxCustomGrid::hideEditWindow() {
     if (!editor_)
         return;
-    if (editor_->hasFocus())
+    // An editor the menu bar or a menu has the keyboard from gets it back when the menu closes;
+    // hidden, it could not take it, and the keyboard would be lost: the grid takes it instead.
+    if (editor_->hasFocus() || editorAwayInMenu_) {
+        editorAwayInMenu_ = false;
         setFocus(Qt::OtherFocusReason);
+    }
     editor_->hide();
     InvalidateGrid();
 }
@@ -1148,15 +1152,21 @@ bool QxCustomGrid::eventFilter(QObject* watched, QEvent* event) {
         switch (event->type()) {
         case QEvent::KeyPress:
             return handleEditorKey(static_cast<QKeyEvent*>(event));
+        case QEvent::FocusIn:
+            editorAwayInMenu_ = false;
+            break;
         case QEvent::FocusOut: {
             auto* focus = static_cast<QFocusEvent*>(event);
             const QWidget* next = QApplication::focusWidget();
             focusFromEditor_ = next == this || next == viewport();
             focusLeftWithWindow_ = focus->reason() == Qt::ActiveWindowFocusReason ||
                                    focus->reason() == Qt::PopupFocusReason;
+            // Alt or F10 lends the keyboard to the menu bar, which gives it back when its menu
+            // closes: the edit goes on, as it does across a pop-up.
+            editorAwayInMenu_ = focus->reason() == Qt::MenuBarFocusReason ||
+                                focus->reason() == Qt::PopupFocusReason;
             if (!committing_ && !inUpdateEdit_ && focus->reason() != Qt::ActiveWindowFocusReason &&
-                focus->reason() != Qt::PopupFocusReason && next != this && next != editor_ &&
-                next != viewport())
+                !editorAwayInMenu_ && next != this && next != editor_ && next != viewport())
                 focusLeftGrid();
             break;
         }

@@ -304,6 +304,8 @@ private:
     bool syncingScroll_ = false;
     bool focusFromEditor_ = false;
     bool focusLeftWithWindow_ = false;
+    /// The editor lent the keyboard to the menu bar or a menu, which will give it back.
+    bool editorAwayInMenu_ = false;
 
     enum class GridState { Normal, Selecting, RowSizing, ColSizing, RowMoving, ColMoving };
     GridState gridState_ = GridState::Normal;

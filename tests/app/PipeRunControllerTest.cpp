@@ -161,6 +161,25 @@ TEST_F(PipeRunControllerTest, ACheckValveTheFlowDoesNotOpenMarksTheFittingsLoss)
     EXPECT_TRUE(form_->ListView1->item(14, 1)->toolTip().isEmpty());
 }
 
+TEST_F(PipeRunControllerTest, SwitchedFromTheMenuWhileEditingTheKeyboardStaysInTheGrid) {
+    selectValueCell(kTemperatureRow);
+    QTest::keyClicks(&grid(), QStringLiteral("2"));
+    QWidget* editor = grid().InplaceEditor();
+    ASSERT_TRUE(editor != nullptr && editor->isVisible());
+    QTest::keyClicks(editor, QStringLiteral("0"));
+
+    // Alt+V lends the keyboard to the menu bar, and P in the View menu rebuilds the grid, which
+    // closes the editor the menu bar would have given the keyboard back to.
+    QTest::keyClick(editor, Qt::Key_V, Qt::AltModifier);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    QTest::keyClick(menu, Qt::Key_P);
+    QApplication::processEvents();
+    EXPECT_TRUE(pipeRun().isChecked());
+    EXPECT_EQ(value(kTemperatureRow), "20.0") << "the edit was kept";
+    EXPECT_EQ(form_->focusWidget(), &grid());
+}
+
 TEST_F(PipeRunControllerTest, TheViewAndTheRunComeBackAfterARestart) {
     pipeRun().trigger();
     typeValue(kPipeLengthRow, QStringLiteral("42.5"));

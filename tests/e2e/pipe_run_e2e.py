@@ -19,6 +19,11 @@ Scenarios:
                         and closes it. 100 and 10 typed into Pipe Length and Elevation Rise, F9,
                         Edit > Copy: the copied run results are corvel-solve's for the same run.
 
+    menu-while-editing  From the designed case: 30 typed into the flowrate's cell, and with its
+                        editor still open Alt+V, P shows the pipe run; Down from the keyboard
+                        alone reaches Pipe Length, where 100 and 10 are typed as above. The
+                        copied run results are corvel-solve's for 30 l/s.
+
 Exit status as corvel_e2e.py: 0 passed, 1 failed, 77 skipped.
 """
 
@@ -70,11 +75,12 @@ def copy_lines(session, window, count, previous, when):
     raise Failure(f"{when}: the clipboard holds {session.clipboard()!r}, not {count} lines.")
 
 
-def expect_solve_run(session, program, copied):
-    """The copied run results equal corvel-solve's for 100 m, the four elbows and 10 m rise."""
+def expect_solve_run(session, program, copied, case=("--fittings", ELBOWS)):
+    """The copied run results equal corvel-solve's for 100 m and 10 m rise of `case` (by
+    default the designed case with the four elbows)."""
     solve = os.path.join(os.path.dirname(os.path.realpath(program)), "corvel-solve")
     expected = values(subprocess.run(
-        [solve, "--length", "100", "--fittings", ELBOWS, "--elevation", "10"],
+        [solve, *case, "--length", "100", "--elevation", "10"],
         check=True, stdout=subprocess.PIPE, text=True).stdout.replace("\n", "\r\n"))
     for caption in ["Total Pressure Drop", "Friction Loss", "Fittings Loss", "Static Pressure"]:
         if copied.get(caption) != expected.get(caption):
@@ -171,9 +177,29 @@ def run_from_keyboard(session):
     session.exit_through_file_menu(window)
 
 
+def menu_while_editing(session):
+    program = session.corvel
+    window = session.start()
+    # 30 typed into the flowrate and left open in its editor while Alt+V, P shows the run.
+    cell_x, cell_y = e2e.FLOWRATE_VALUE_CELL
+    session.x("xdotool", "mousemove", "--window", str(window), str(cell_x), str(cell_y),
+              "click", "1")
+    session.x("xdotool", "type", "--delay", "60", "30")
+    toggle_pipe_run(session, window)
+    # The keyboard is back in the grid: Down to Pipe Length (row 6) without touching the mouse.
+    session.keys(*["Down"] * 5)
+    type_length_and_rise(session)
+    copied = values(copy_lines(session, window, 20, None, "after the run typed past the menu"))
+    # corvel-solve's figures for 30 l/s hold only if the flowrate typed before the menu was kept.
+    expect_solve_run(session, program, copied, ("--flow", "30"))
+    log("After the menu the keyboard went on in the grid, where the edit was left.")
+    session.exit_through_file_menu(window)
+
+
 SCENARIOS = {
     "run-from-keyboard": run_from_keyboard,
     "elbows-from-the-editor": elbows_from_the_editor,
+    "menu-while-editing": menu_while_editing,
 }
 
 

@@ -552,19 +552,19 @@ void QxCustomEdit::inputMethodEvent(QInputMethodEvent* event) {
 
 namespace {
 
-/// Focus changes that come from switching windows or closing a pop-up, not from moving
-/// between controls.
+/// Focus changes that come from switching windows, a pop-up or the menu bar borrowing the
+/// keyboard (Alt, F10) and giving it back, not from moving between controls.
 bool isWindowFocusChange(const QFocusEvent* event) {
     return event->reason() == Qt::ActiveWindowFocusReason ||
-           event->reason() == Qt::PopupFocusReason;
+           event->reason() == Qt::PopupFocusReason || event->reason() == Qt::MenuBarFocusReason;
 }
 
 } // namespace
 
 void QxCustomEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    // Returning to the window or closing a pop-up continues the current entry: the typed text
-    // and its Modified flag stay, so Esc and validation still apply to it.
+    // Returning to the window or from a pop-up or the menu bar continues the current entry: the
+    // typed text and its Modified flag stay, so Esc and validation still apply to it.
     if (entered_ && isWindowFocusChange(event))
         return;
     entered_ = true;

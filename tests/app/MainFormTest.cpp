@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -377,6 +379,27 @@ TEST_F(MainFormTest, StartsInTheFlowrateValueSoTypingAtOnceEditsIt) {
     EXPECT_EQ(value(1), "30.000");
     EXPECT_EQ(result(0), "3.82");
     EXPECT_EQ(form_->StatusText(0), "Solved...");
+}
+
+TEST_F(MainFormTest, AMenuOpenedFromTheKeyboardWhileEditingLeavesTheEntryAsTyped) {
+    selectValueCell(kTemperatureRow);
+    QTest::keyClicks(&grid(), QStringLiteral("2"));
+    QWidget* editor = grid().InplaceEditor();
+    ASSERT_TRUE(editor != nullptr && editor->isVisible());
+
+    // Alt+V lends the keyboard to the menu bar; Esc closes the menu and Esc again leaves the
+    // menu bar, which gives the keyboard back to the editor with "2" as it was typed.
+    QTest::keyClick(editor, Qt::Key_V, Qt::AltModifier);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTest::keyClick(form_->menuBar(), Qt::Key_Escape);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(form_->focusWidget(), editor);
+    EXPECT_EQ(static_cast<QLineEdit*>(editor)->text(), "2") << "not reformatted on the way";
+    QTest::keyClicks(editor, QStringLiteral("5"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(value(kTemperatureRow), "25.0");
 }
 
 TEST_F(MainFormTest, TabOutOfTheEditorCommitsAsEnterDoes) {

@@ -610,11 +610,18 @@ void TMainForm::Save1Click() {
 
 void TMainForm::AutoSize1Click() {
     const QFontMetrics metrics(IOGrid1->font());
+    const QFontMetrics listMetrics(ListView1->font());
     int gridWidth = 0;
     for (int col = 0; col < IOGrid1->ColCount(); ++col) {
         int widest = 50;
         for (int row = 0; row < IOGrid1->RowCount(); ++row)
             widest = std::max(widest, metrics.horizontalAdvance(IOGrid1->Cells(col, row)));
+        // The results list shares the grid's columns: its texts are fitted too, or the column
+        // would cut them ("Diffusion Coeffici…").
+        if (col < ListView1->columnCount())
+            for (int row = 0; row < ListView1->rowCount(); ++row)
+                if (const QTableWidgetItem* item = ListView1->item(row, col))
+                    widest = std::max(widest, listMetrics.horizontalAdvance(item->text()));
         const int width = col == 0   ? std::max(widest + 10, 90)
                           : col == 1 ? std::max(widest + 25, 60)
                                      : widest + 15;
@@ -628,7 +635,9 @@ void TMainForm::AutoSize1Click() {
     const int gridHeight = (IOGrid1->RowHeights(0) + lineWidth) * IOGrid1->RowCount();
     IOGrid1->setFixedHeight(gridHeight);
     const int height = gridHeight + StatusBar1->height() + menuBar()->height() + listHeight;
-    resize(std::max(clientWidth, minimumWidth()), std::max(height, minimumHeight()));
+    // Never narrower than the menu bar, whose last menus would otherwise fold behind "»".
+    const int width = std::max({clientWidth, menuBar()->sizeHint().width(), minimumWidth()});
+    resize(width, std::max(height, minimumHeight()));
     FitListColumns();
 }
 

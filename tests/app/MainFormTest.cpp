@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "MainWindowFixture.h"
+#include "app/PipeRunController.h"
 #include "app/RoughForm.h"
 #include "grid/QxEntryGrid.h"
 #include "platform/Beep.h"
@@ -359,6 +360,22 @@ TEST_F(MainFormTest, AutoSizeKeepsTheColumnMinimums) {
     EXPECT_GE(grid().ColWidths(1), 60);
     EXPECT_GE(form_->width(), 230);
     EXPECT_GE(form_->height(), 330);
+}
+
+TEST_F(MainFormTest, AutoSizeFitsTheResultsAndTheMenuBarToo) {
+    for (const bool run : {false, true}) {
+        if (run)
+            form_->Runs->setOn(true);
+        form_->AutoSize1->trigger();
+        const QFontMetrics metrics(form_->ListView1->font());
+        for (int row = 0; row < form_->ListView1->rowCount(); ++row)
+            for (int col = 0; col < 3; ++col) {
+                const QString text = form_->ListView1->item(row, col)->text();
+                EXPECT_LT(metrics.horizontalAdvance(text) + 8, grid().ColWidths(col))
+                    << text.toStdString() << (run ? " with the pipe run" : "");
+            }
+        EXPECT_GE(form_->width(), form_->menuBar()->sizeHint().width());
+    }
 }
 
 TEST_F(MainFormTest, ResultsListFollowsTheGridColumns) {

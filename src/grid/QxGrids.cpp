@@ -731,8 +731,18 @@ bool QxCustomGrid::CanEditShow() {
 }
 
 void QxCustomGrid::UpdateEdit() {
-    if (inUpdateEdit_ || committing_ || !CanEditShow())
+    if (inUpdateEdit_ || committing_)
         return;
+    if (!CanEditShow()) {
+        // Moved onto a cell that takes no editor: the entry of the cell left is committed, as a
+        // move between editable cells commits it, rather than its editor staying open and
+        // taking keys for a row no longer selected.
+        if (EditorShowing() && edited_ != current_) {
+            QScopedValueRollback guard(inUpdateEdit_, true);
+            UpdateText();
+        }
+        return;
+    }
     QScopedValueRollback guard(inUpdateEdit_, true);
     const bool hadFocus = gridHasFocus();
     if (!editor_) {

@@ -180,6 +180,24 @@ TEST_F(PipeRunControllerTest, SwitchedFromTheMenuWhileEditingTheKeyboardStaysInT
     EXPECT_EQ(form_->focusWidget(), &grid());
 }
 
+TEST_F(PipeRunControllerTest, DownOntoTheFittingsRowCommitsTheLengthBeingTyped) {
+    pipeRun().trigger();
+    selectValueCell(kPipeLengthRow);
+    QTest::keyClicks(&grid(), QStringLiteral("3"));
+    QWidget* editor = grid().InplaceEditor();
+    ASSERT_TRUE(editor != nullptr && editor->isVisible());
+    QTest::keyClicks(editor, QStringLiteral("00"));
+    QTest::keyClick(editor, Qt::Key_Down);
+    EXPECT_EQ(grid().Row(), kFittingsRow);
+    EXPECT_FALSE(editor->isVisible()) << "the Fittings row takes no typed value";
+    EXPECT_EQ(value(kPipeLengthRow), "300.00");
+    // Keys typed on the Fittings row no longer reach the length.
+    QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : &grid(),
+                     QStringLiteral("20"));
+    form_->SolveAction->trigger();
+    EXPECT_EQ(form_->Runs->run().Inputs.length, 300);
+}
+
 TEST_F(PipeRunControllerTest, TheViewAndTheRunComeBackAfterARestart) {
     pipeRun().trigger();
     typeValue(kPipeLengthRow, QStringLiteral("42.5"));

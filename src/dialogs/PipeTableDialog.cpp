@@ -47,6 +47,9 @@ PipeTableDialog::PipeTableDialog(QWidget* parent) : QDialog(parent) {
                                          QStringLiteral("Wall (mm)"),
                                          QStringLiteral("Inside (mm)")});
     SizeList->verticalHeader()->hide();
+    // Rows one line of text high, as in the fittings editor, and no empty strip at the right.
+    SizeList->verticalHeader()->setDefaultSectionSize(SizeList->fontMetrics().height() + 6);
+    SizeList->horizontalHeader()->setStretchLastSection(true);
     SizeList->setSelectionBehavior(QAbstractItemView::SelectRows);
     SizeList->setSelectionMode(QAbstractItemView::SingleSelection);
     SizeList->setEditTriggers(QAbstractItemView::NoEditTriggers);

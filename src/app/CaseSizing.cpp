@@ -17,7 +17,25 @@ SizingProblem SizingProblemOf(const FlowCase& flow, double gradient) {
     return problem;
 }
 
+namespace {
+
+/// A run with neither length nor fittings loses only its static pressure, which is the same
+/// for every flowrate and diameter: no size meets its total better than another.
+bool totalIgnoresTheFlow(const CaseSizing& request) {
+    return request.limitKind == SizingLimitKind::kTotalPressureDrop && !(request.run.length > 0) &&
+           request.run.fittings.empty();
+}
+
+} // namespace
+
 SizingAnswer SizeCase(const FlowCase& flow, const CaseSizing& request) {
+    if (totalIgnoresTheFlow(request)) {
+        SizingAnswer none;
+        none.status = request.target == SizingTarget::kFlowRate   ? SizingStatus::kNoFlowrateInRange
+                      : request.target == SizingTarget::kDiameter ? SizingStatus::kNoDiameterInRange
+                                                                  : SizingStatus::kNoSizeInTable;
+        return none;
+    }
     SizingProblem problem = SizingProblemOf(flow, request.gradient);
     problem.limitKind = request.limitKind;
     problem.run = request.run;
@@ -48,6 +66,11 @@ std::string SizingFailureMessage(const SizingAnswer& answer, const CaseSizing& r
         return text + "The allowed pressure gradient must be a number above zero.";
     if (total && !std::isfinite(request.gradient))
         return text + "The allowed total pressure drop must be a number.";
+    if (totalIgnoresTheFlow(request))
+        return text +
+               "The run has no length and no fittings, so its total pressure drop is its "
+               "static pressure whatever the " +
+               (request.target == SizingTarget::kFlowRate ? "flowrate." : "diameter.");
     switch (request.target) {
     case SizingTarget::kFlowRate:
         return text + "No flowrate from 0.01 to 5000 l/s reaches the allowed " + limit +

@@ -127,8 +127,9 @@ void SizingDialog::SetRun(const std::optional<PipeRunInputs>& run, double totalD
     limitLabel_->setVisible(run.has_value());
     {
         const QSignalBlocker blocker(LimitBox);
-        // With a run the whole run's drop is what the user is after.
-        LimitBox->setCurrentIndex(run ? 1 : 0);
+        // With a run the whole run's drop is what the user is after; a run without length or
+        // fittings only rises or falls, and no size changes that.
+        LimitBox->setCurrentIndex(run && (run->length > 0 || !run->fittings.empty()) ? 1 : 0);
     }
     showLimit();
     MessageLabel->clear();

@@ -153,6 +153,23 @@ TEST(CaseSizing, FailuresAreSaidInWords) {
     }
 }
 
+TEST(CaseSizing, ATotalThatNoSizeChangesIsNotSized) {
+    // Without length or fittings the total is the static pressure for every diameter: a limit
+    // equal to it would otherwise be "met" by whatever diameter the search tried first.
+    const FlowCase flow = solvedCase(kCases[0]);
+    for (const SizingTarget target : {SizingTarget::kDiameter, SizingTarget::kFlowRate}) {
+        CaseSizing request{target, 0, nullptr, SizingLimitKind::kTotalPressureDrop};
+        const SizingAnswer answer = SizeCase(flow, request);
+        EXPECT_FALSE(answer.found());
+        EXPECT_NE(SizingFailureMessage(answer, request).find("no length and no fittings"),
+                  std::string::npos);
+        request.run.length = 100;
+        EXPECT_TRUE(SizeCase(flow, CaseSizing{target, 50000, nullptr,
+                                              SizingLimitKind::kTotalPressureDrop, request.run})
+                        .found());
+    }
+}
+
 TEST(CaseSizing, AFailedAnswerLeavesTheCaseAsItWas) {
     FlowCase flow = solvedCase(kCases[0]);
     SizingAnswer failed;

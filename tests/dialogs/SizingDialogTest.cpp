@@ -160,6 +160,14 @@ TEST_F(SizingDialogTest, WithAPipeRunTheTotalDropIsOfferedAndSizedFor) {
 
     dialog_.LimitBox->setCurrentIndex(0);
     EXPECT_EQ(dialog_.GradientEdit->text(), "0.8141") << "the gradient is offered again";
+
+    // A run that only rises is offered with the gradient chosen: no size changes its total.
+    PipeRunInputs rise;
+    rise.elevationRise = 10;
+    dialog_.SetRun(rise, 98032);
+    EXPECT_FALSE(dialog_.LimitBox->isHidden());
+    EXPECT_EQ(dialog_.LimitBox->currentIndex(), 0);
+    EXPECT_EQ(dialog_.GradientEdit->text(), "0.8141");
 }
 
 } // namespace

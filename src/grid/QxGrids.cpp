@@ -1171,8 +1171,8 @@ bool QxCustomGrid::eventFilter(QObject* watched, QEvent* event) {
             focusFromEditor_ = next == this || next == viewport();
             focusLeftWithWindow_ = focus->reason() == Qt::ActiveWindowFocusReason ||
                                    focus->reason() == Qt::PopupFocusReason;
-            // Alt or F10 lends the keyboard to the menu bar, which gives it back when its menu
-            // closes: the edit goes on, as it does across a pop-up.
+            // Alt and a menu letter lend the keyboard to the menu bar, which gives it back when its
+            // menu closes: the edit goes on, as it does across a pop-up.
             editorAwayInMenu_ = focus->reason() == Qt::MenuBarFocusReason ||
                                 focus->reason() == Qt::PopupFocusReason;
             if (!committing_ && !inUpdateEdit_ && focus->reason() != Qt::ActiveWindowFocusReason &&

@@ -553,7 +553,7 @@ void QxCustomEdit::inputMethodEvent(QInputMethodEvent* event) {
 namespace {
 
 /// Focus changes that come from switching windows, a pop-up or the menu bar borrowing the
-/// keyboard (Alt, F10) and giving it back, not from moving between controls.
+/// keyboard (Alt and a menu letter) and giving it back, not from moving between controls.
 bool isWindowFocusChange(const QFocusEvent* event) {
     return event->reason() == Qt::ActiveWindowFocusReason ||
            event->reason() == Qt::PopupFocusReason || event->reason() == Qt::MenuBarFocusReason;

@@ -85,6 +85,9 @@ FittingsDialog::FittingsDialog(const FittingSet& set, double reynolds, double di
     auto* filterLabel = new QLabel(QStringLiteral("&Find:"), this);
     filterLabel->setBuddy(filterEdit_);
     connect(filterEdit_, &QLineEdit::textChanged, this, &FittingsDialog::applyFilter);
+    noMatchLabel_ = new QLabel(this);
+    noMatchLabel_->setObjectName(QStringLiteral("NoMatchLabel"));
+    noMatchLabel_->hide();
 
     const std::vector<Fitting>& catalogue = Fittings();
     const int rows = static_cast<int>(catalogue.size());
@@ -173,6 +176,7 @@ FittingsDialog::FittingsDialog(const FittingSet& set, double reynolds, double di
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(flowLabel);
     layout->addLayout(filterRow);
+    layout->addWidget(noMatchLabel_);
     layout->addWidget(list_);
     layout->addLayout(otherKRow);
     layout->addWidget(totalLabel_);
@@ -229,6 +233,12 @@ void FittingsDialog::applyFilter(const QString& filter) {
         });
         list_->setRowHidden(row, !shown);
     }
+    bool anyShown = false;
+    for (int row = 0; row < list_->rowCount() && !anyShown; ++row)
+        anyShown = !list_->isRowHidden(row);
+    noMatchLabel_->setText(QStringLiteral("No fitting's name holds every word of \u201c%1\u201d.")
+                               .arg(filter.simplified()));
+    noMatchLabel_->setVisible(!anyShown);
     // Keep the current row among the shown ones, so that typing a count reaches a shown fitting.
     const int current = list_->currentRow();
     if (current < 0 || list_->isRowHidden(current)) {

@@ -56,6 +56,7 @@ private:
     std::vector<QSpinBox*> countBoxes_; ///< one per fitting of the catalogue
     QLineEdit* otherKEdit_ = nullptr;
     QLabel* totalLabel_ = nullptr;
+    QLabel* noMatchLabel_ = nullptr; ///< says so when the filter hides every fitting
     QPushButton* clearButton_ = nullptr;
     QPushButton* okButton_ = nullptr;
 };

@@ -228,6 +228,16 @@ TEST(FittingsDialog, TheFilterShowsTheFittingsHoldingEveryWord) {
     shown.filter->clear();
     for (int row = 0; row < shown.list->rowCount(); ++row)
         EXPECT_FALSE(shown.list->isRowHidden(row));
+
+    // Words no fitting holds leave the list empty, and a line says why.
+    auto* noMatch = shown.dialog.findChild<QLabel*>("NoMatchLabel");
+    ASSERT_NE(noMatch, nullptr);
+    EXPECT_TRUE(noMatch->isHidden());
+    QTest::keyClicks(shown.filter, "elbow zzz");
+    EXPECT_FALSE(noMatch->isHidden());
+    EXPECT_EQ(noMatch->text(), "No fitting's name holds every word of \u201celbow zzz\u201d.");
+    shown.filter->clear();
+    EXPECT_TRUE(noMatch->isHidden());
 }
 
 TEST(FittingsDialog, KeyboardAloneFindsAFittingSetsItsCountAndAccepts) {

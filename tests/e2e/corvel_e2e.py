@@ -283,10 +283,15 @@ def expect_lines(text, expected, when):
         raise Failure(f"{when}: the copied results differ:\n{diff}")
 
 
-def type_flowrate(session, window, text):
+def click_flowrate_value(session, window):
+    """One click on the flowrate's value cell, which selects it."""
     cell_x, cell_y = FLOWRATE_VALUE_CELL
     session.x("xdotool", "mousemove", "--window", str(window), str(cell_x), str(cell_y),
               "click", "1")
+
+
+def type_flowrate(session, window, text):
+    click_flowrate_value(session, window)
     # A digit typed into the selected cell opens its editor with that digit.
     session.x("xdotool", "type", "--delay", "60", text)
     session.keys("Return")

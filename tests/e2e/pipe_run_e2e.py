@@ -105,9 +105,7 @@ def elbows_from_the_editor(session):
     copy_lines(session, window, 20, None, "with the pipe run shown")
 
     # The flowrate's value cell, then Down to the Fittings row (row 7) and Space on it.
-    cell_x, cell_y = e2e.FLOWRATE_VALUE_CELL
-    session.x("xdotool", "mousemove", "--window", str(window), str(cell_x), str(cell_y),
-              "click", "1")
+    e2e.click_flowrate_value(session, window)
     session.keys(*["Down"] * 6)
     session.keys("space")
     editor = wait_for("the fittings editor to open",
@@ -151,9 +149,7 @@ def run_from_keyboard(session):
     log("View > Pipe Run hides and shows the run's seven results.")
 
     # The flowrate's value cell, then Down to Pipe Length (row 6) and Elevation Rise (row 8).
-    cell_x, cell_y = e2e.FLOWRATE_VALUE_CELL
-    session.x("xdotool", "mousemove", "--window", str(window), str(cell_x), str(cell_y),
-              "click", "1")
+    e2e.click_flowrate_value(session, window)
     session.keys(*["Down"] * 5)
     type_length_and_rise(session)
     session.screenshot(window, "pipe-run.png")
@@ -181,9 +177,7 @@ def menu_while_editing(session):
     program = session.corvel
     window = session.start()
     # 30 typed into the flowrate and left open in its editor while Alt+V, P shows the run.
-    cell_x, cell_y = e2e.FLOWRATE_VALUE_CELL
-    session.x("xdotool", "mousemove", "--window", str(window), str(cell_x), str(cell_y),
-              "click", "1")
+    e2e.click_flowrate_value(session, window)
     session.x("xdotool", "type", "--delay", "60", "30")
     toggle_pipe_run(session, window)
     # The keyboard is back in the grid: Down to Pipe Length (row 6) without touching the mouse.

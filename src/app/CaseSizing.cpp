@@ -19,11 +19,10 @@ SizingProblem SizingProblemOf(const FlowCase& flow, double gradient) {
 
 namespace {
 
-/// A run with neither length nor fittings loses only its static pressure, which is the same
-/// for every flowrate and diameter: no size meets its total better than another.
+/// A total pressure drop that no size changes: no size meets it better than another.
 bool totalIgnoresTheFlow(const CaseSizing& request) {
-    return request.limitKind == SizingLimitKind::kTotalPressureDrop && !(request.run.length > 0) &&
-           request.run.fittings.empty();
+    return request.limitKind == SizingLimitKind::kTotalPressureDrop &&
+           !LosesPressureToFlow(request.run);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "dialogs/SizingDialog.h"
 
+#include "pipes/PipeRun.h"
 #include "pipes/PipeTables.h"
 #include "units/QxFmtEdit.h"
 
@@ -129,7 +130,7 @@ void SizingDialog::SetRun(const std::optional<PipeRunInputs>& run, double totalD
         const QSignalBlocker blocker(LimitBox);
         // With a run the whole run's drop is what the user is after; a run without length or
         // fittings only rises or falls, and no size changes that.
-        LimitBox->setCurrentIndex(run && (run->length > 0 || !run->fittings.empty()) ? 1 : 0);
+        LimitBox->setCurrentIndex(run && LosesPressureToFlow(*run) ? 1 : 0);
     }
     showLimit();
     MessageLabel->clear();

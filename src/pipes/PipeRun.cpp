@@ -7,6 +7,10 @@
 
 namespace corvel {
 
+bool LosesPressureToFlow(const PipeRunInputs& run) {
+    return run.length > 0 || !run.fittings.empty();
+}
+
 PipeRunResult SolvePipeRun(const FlowState& flow, const PipeRunInputs& run) {
     if (!kPumpEfficiencyRange.contains(run.pumpEfficiency))
         throw Exception("The pump efficiency must lie between 1 % and 100 %.");

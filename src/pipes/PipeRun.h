@@ -58,4 +58,8 @@ struct PipeRunResult {
 /// floating-point errors for a fault.
 PipeRunResult SolvePipeRun(const FlowState& flow, const PipeRunInputs& run);
 
+/// Whether the run loses pressure to the flow: it has length or fittings. A run without either
+/// only rises or falls, and its total pressure drop is the same for every flowrate and diameter.
+bool LosesPressureToFlow(const PipeRunInputs& run);
+
 } // namespace corvel

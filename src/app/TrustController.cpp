@@ -119,8 +119,8 @@ QString shortTitleOf(std::string_view code) {
 } // namespace
 
 QString WaterModelCaption(WaterModel model) {
-    return model == WaterModel::Iapws ? QStringLiteral("IAPWS reference")
-                                      : QStringLiteral("Simple correlations (as designed)");
+    return model == WaterModel::Iapws ? QStringLiteral("&IAPWS reference")
+                                      : QStringLiteral("&Simple correlations (as designed)");
 }
 
 WaterModel WaterModelFromSetting(const std::string& text) {

@@ -24,7 +24,7 @@ class TMainForm;
 class TRegIniFile;
 class TReportForm;
 
-/// The caption of a water-property choice, as the menu and the report show it.
+/// The menu caption of a water-property choice, with its mnemonic.
 QString WaterModelCaption(WaterModel model);
 
 /// The water model a stored settings text names; Simple for anything else.

@@ -4,6 +4,8 @@
 #include "app/InputRows.h"
 #include "shell/TempDir.h"
 
+#include "SolvedCase.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,19 +15,14 @@
 namespace corvel {
 namespace {
 
-FlowCase solvedDefaultCase() {
-    FlowCase c;
-    c.ReadInputs(c.ShowInputs());
-    EXPECT_TRUE(c.Solve().solved);
-    return c;
-}
+using test::SolvedDefaultCase;
 
 const Fitting& elbow() {
     return FindFitting("Elbow 90 deg threaded standard r/D=1");
 }
 
 TEST(PipeRunCase, ResultRowsMatchCorvelSolvesLinesForTheSameRun) {
-    const FlowCase flow = solvedDefaultCase();
+    const FlowCase flow = SolvedDefaultCase();
     PipeRunCase run;
     run.Inputs.length = 100;
     run.Inputs.elevationRise = 10;
@@ -42,7 +39,7 @@ TEST(PipeRunCase, ResultRowsMatchCorvelSolvesLinesForTheSameRun) {
 }
 
 TEST(PipeRunCase, AFallingRunSaysNoPumpIsNeededAndAnUnsolvedOneShowsZeros) {
-    const FlowCase flow = solvedDefaultCase();
+    const FlowCase flow = SolvedDefaultCase();
     PipeRunCase run;
     for (const ResultRow& row : run.ResultRows(flow.Units))
         EXPECT_EQ(row.value, "0") << row.caption;
@@ -58,7 +55,7 @@ TEST(PipeRunCase, AFallingRunSaysNoPumpIsNeededAndAnUnsolvedOneShowsZeros) {
 }
 
 TEST(PipeRunCase, ResultsFollowTheChosenUnits) {
-    FlowCase flow = solvedDefaultCase();
+    FlowCase flow = SolvedDefaultCase();
     flow.Units = UnitChoices::UsCustomary();
     PipeRunCase run;
     run.Inputs.length = 100;
@@ -72,7 +69,7 @@ TEST(PipeRunCase, ResultsFollowTheChosenUnits) {
 }
 
 TEST(PipeRunCase, RowsShowAndReadBackTheRunAndTheLinePressure) {
-    FlowCase flow = solvedDefaultCase();
+    FlowCase flow = SolvedDefaultCase();
     PipeRunCase run;
     run.Inputs.length = 1.0 / 3;
     run.Inputs.fittings.setCount(elbow(), 5);
@@ -100,7 +97,7 @@ TEST(PipeRunCase, RowsShowAndReadBackTheRunAndTheLinePressure) {
 }
 
 TEST(PipeRunCase, ACheckValveBelowItsFullOpeningVelocityEarnsANoteOnTheRunsTotals) {
-    FlowCase flow = solvedDefaultCase();
+    FlowCase flow = SolvedDefaultCase();
     const Fitting& valve = FindFitting("Valve check swing");
     ASSERT_GT(valve.fullOpeningVelocity(flow.Density), 0);
     PipeRunCase run;

@@ -2,17 +2,14 @@
 
 #include "app/FlowCase.h"
 
+#include "SolvedCase.h"
+
 #include <gtest/gtest.h>
 
 namespace corvel {
 namespace {
 
-FlowCase solvedDefaultCase() {
-    FlowCase c;
-    c.ReadInputs(c.ShowInputs());
-    EXPECT_TRUE(c.Solve().solved);
-    return c;
-}
+using test::SolvedDefaultCase;
 
 TEST(Results, DefaultCaseClipboardText) {
     const std::string expected = "Velocity,3.06,m/s\r\n"
@@ -28,7 +25,7 @@ TEST(Results, DefaultCaseClipboardText) {
                                  "Friction Factor,0.01744,D'arcy\r\n"
                                  "Moody Diagram,Transition,Zone\r\n"
                                  "Pressure Drop Rate,0.8141,kPa/m\r\n";
-    EXPECT_EQ(ClipboardText(MakeResultRows(solvedDefaultCase())), expected);
+    EXPECT_EQ(ClipboardText(MakeResultRows(SolvedDefaultCase())), expected);
 }
 
 TEST(Results, RegimeNames) {
@@ -50,7 +47,7 @@ TEST(Results, InitialRowsShowZerosAndTurbulent) {
 }
 
 TEST(Results, ValuesAreInTheListsUnits) {
-    const FlowCase c = solvedDefaultCase();
+    const FlowCase c = SolvedDefaultCase();
     const auto values = ResultValues(c);
     EXPECT_EQ(values[3], c.Viscosity * 1000000);
     EXPECT_EQ(values[4], c.Conductivity * 1000000);

@@ -232,19 +232,26 @@ class Session:
         result = self.x("xclip", "-o", "-selection", "clipboard", check=False)
         return result.stdout.decode("utf-8", errors="replace") if result.returncode == 0 else ""
 
-    def copy_results(self, window, previous=None):
+    def choose_menu_item(self, window, menu, item, settle=0.2):
+        """Focuses the window and chooses an item from the keyboard: Alt+`menu` opens the menu,
+        `item` is the mnemonic of the item in it."""
+        self.x("xdotool", "windowfocus", "--sync", str(window))
+        self.keys(f"alt+{menu}")
+        time.sleep(settle * TIME_SCALE)
+        self.keys(item)
+
+    def copy_results(self, window, previous=None, lines=None):
         """Copies the results through Edit > Copy and returns the clipboard text: as soon as it
-        holds lines other than `previous`, else after three tries whatever it holds."""
+        holds lines other than `previous` (exactly `lines` of them when given, else at least
+        thirteen), else after three tries whatever it holds."""
         def fresh_results():
             text = self.clipboard()
-            return text if text.count("\r\n") >= 13 and text != previous else None
+            count = text.count("\r\n")
+            enough = count == lines if lines is not None else count >= 13
+            return text if enough and text != previous else None
 
         for _ in range(3):
-            self.x("xdotool", "windowfocus", "--sync", str(window))
-            # Alt+E opens the Edit menu; C is the mnemonic of its Copy item.
-            self.keys("alt+e")
-            time.sleep(0.2 * TIME_SCALE)
-            self.keys("c")
+            self.choose_menu_item(window, "e", "c")
             try:
                 return wait_for("the results on the clipboard", fresh_results, 5)
             except Failure:
@@ -252,11 +259,7 @@ class Session:
         return self.clipboard()
 
     def exit_through_file_menu(self, window):
-        self.x("xdotool", "windowfocus", "--sync", str(window))
-        # Alt+F opens the File menu; X is the mnemonic of its Exit item.
-        self.keys("alt+f")
-        time.sleep(0.2 * TIME_SCALE)
-        self.keys("x")
+        self.choose_menu_item(window, "f", "x")
         wait_for("corvel to exit", lambda: self.program.poll() is not None, 20)
         if self.program.returncode != 0:
             raise Failure(f"corvel exited with status {self.program.returncode}; "

@@ -50,29 +50,16 @@ def values(text):
 
 
 def toggle_pipe_run(session, window):
-    session.x("xdotool", "windowfocus", "--sync", str(window))
-    # Alt+V opens the View menu; P is the mnemonic of its Pipe Run item.
-    session.keys("alt+v")
-    time.sleep(0.2 * TIME_SCALE)
-    session.keys("p")
+    # View > Pipe Run.
+    session.choose_menu_item(window, "v", "p")
     time.sleep(0.3 * TIME_SCALE)
 
 
 def copy_lines(session, window, count, previous, when):
-    def copied():
-        text = session.clipboard()
-        return text if text != previous and text.count("\r\n") == count else None
-
-    for _ in range(3):
-        session.x("xdotool", "windowfocus", "--sync", str(window))
-        session.keys("alt+e")
-        time.sleep(0.2 * TIME_SCALE)
-        session.keys("c")
-        try:
-            return wait_for(f"{count} lines on the clipboard {when}", copied, 5)
-        except Failure:
-            session.keys("Escape", "Escape")
-    raise Failure(f"{when}: the clipboard holds {session.clipboard()!r}, not {count} lines.")
+    text = session.copy_results(window, previous, lines=count)
+    if text == previous or text.count("\r\n") != count:
+        raise Failure(f"{when}: the clipboard holds {text!r}, not {count} lines.")
+    return text
 
 
 def expect_solve_run(session, program, copied, case=("--fittings", ELBOWS)):
@@ -158,10 +145,7 @@ def run_from_keyboard(session):
     expect_solve_run(session, program, copied)
 
     # File > Save writes the named case with its run, so closing asks nothing.
-    session.x("xdotool", "windowfocus", "--sync", str(window))
-    session.keys("alt+f")
-    time.sleep(0.2 * TIME_SCALE)
-    session.keys("s")
+    session.choose_menu_item(window, "f", "s")
 
     def saved_run():
         with open(case, encoding="utf-8") as file:

@@ -28,11 +28,8 @@ FOOT_IN_M = 0.3048
 
 
 def choose_us_customary(session, window):
-    session.x("xdotool", "windowfocus", "--sync", str(window))
-    # Alt+U opens the Units menu; U is the mnemonic of its "US customary" item.
-    session.keys("alt+u")
-    time.sleep(0.3 * TIME_SCALE)
-    session.keys("u")
+    # Units > US customary.
+    session.choose_menu_item(window, "u", "u", settle=0.3)
     time.sleep(0.3 * TIME_SCALE)
 
 
